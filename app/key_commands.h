@@ -1,0 +1,55 @@
+#pragma once
+// The keyboard commands of one idle pass, in their fixed order. Free of
+// Win32: the window work is handed to a Window type with
+//   void close();   bool open();   void show_help();
+// so the order and the state changes can be checked on their own.
+
+#include "app/navigation.h"
+#include "core/viewer_state.h"
+#include "platform/display_modes.h"
+#include "platform/key_codes.h"
+
+inline int next_mode_index(int index) { return (index + 1) % DISPLAY_MODE_COUNT; }
+
+inline int previous_mode_index(int index) {
+    const int previous = index - 1;
+    return previous < 0 ? DISPLAY_MODE_COUNT - 1 : previous;
+}
+
+// One press, one command: the entry is cleared before the command acts, and
+// auto-repeat sets it again while the key is held.
+inline bool take_key(int code) {
+    if (!viewer.key_down[code]) return false;
+    viewer.key_down[code] = false;
+    return true;
+}
+
+// Runs the commands whose keys are down. Returns false when reopening the
+// window failed; the commands after it are then not run.
+template <class Window>
+bool run_key_commands(Window& window) {
+    if (take_key(keys::F12)) {
+        window.close();
+        viewer.fullscreen = !viewer.fullscreen;
+        if (!window.open()) return false;
+    }
+    if (take_key(keys::F1)) window.show_help();
+
+    navigate_camera();
+
+    const int mode_keys[][2] = {
+        {keys::ADD, +1},
+        {keys::SUBTRACT, -1},
+        {keys::OEM_PLUS, +1},
+        {keys::OEM_MINUS, -1},
+    };
+    for (const auto& key : mode_keys) {
+        if (!take_key(key[0])) continue;
+        window.close();
+        viewer.mode_index = key[1] > 0 ? next_mode_index(viewer.mode_index) : previous_mode_index(viewer.mode_index);
+        if (!window.open()) return false;
+    }
+
+    if (take_key(keys::SPACE)) viewer.paused = !viewer.paused;
+    return true;
+}

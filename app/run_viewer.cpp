@@ -1,0 +1,75 @@
+#include "app/run_viewer.h"
+
+#include "app/help_dialog.h"
+#include "app/key_commands.h"
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "platform/display_modes.h"
+#include "platform/gl_window.h"
+#include "render/scene.h"
+
+namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_WINDOW_FAILED = 1;
+
+// The window work the key commands ask for, on the real window layer.
+struct ViewWindow {
+    HINSTANCE instance;
+
+    bool open() {
+        const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+        return open_view_window(viewer.caption, mode.width, mode.height, mode.bits, viewer.fullscreen);
+    }
+
+    void close() { close_view_window(); }
+
+    void show_help() {
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(HELP_DIALOG_ID), gl_window.window, help_dialog_proc, 0);
+    }
+};
+
+}  // namespace
+
+int run_viewer(HINSTANCE instance, const char* option_text) {
+    init_viewer(option_text);
+
+    if (MessageBoxA(nullptr, "Would You Like To Run In Fullscreen Mode?", "Start FullScreen?",
+                    MB_YESNO | MB_ICONQUESTION) == IDNO) {
+        viewer.fullscreen = false;
+    }
+
+    ViewWindow window{instance};
+    if (!window.open()) return EXIT_WINDOW_FAILED;
+
+    MSG message = {};
+    bool stop = false;
+    while (!stop) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                stop = true;
+            } else {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            continue;
+        }
+
+        // Idle: draw one frame, then turn the keys held into commands. A
+        // stop asked for here still lets this pass's commands run.
+        if (viewer.window_active) {
+            if (viewer.key_down[VK_ESCAPE]) {
+                stop = true;
+            } else {
+                draw_frame();
+                SwapBuffers(gl_window.device_context);
+            }
+        }
+        if (!run_key_commands(window)) return EXIT_WINDOW_FAILED;
+    }
+
+    close_view_window();
+    // Both ways out, Esc and a quit message, are a normal end. The last
+    // message's parameter would often be Esc's own key code (27).
+    return EXIT_OK;
+}

@@ -1,0 +1,151 @@
+#include "core/options.h"
+
+#include <climits>
+#include <cstring>
+
+#include "core/viewer_state.h"
+
+namespace {
+
+bool is_separator(char c) { return c == ' ' || c == '\0'; }
+
+bool is_conversion_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Two's-complement reading of a 32-bit pattern without relying on the
+// implementation-defined unsigned-to-signed conversion.
+std::int32_t as_int32(std::uint32_t bits) {
+    if (bits <= static_cast<std::uint32_t>(INT32_MAX)) return static_cast<std::int32_t>(bits);
+    return -static_cast<std::int32_t>(~bits) - 1;
+}
+
+bool was_restored = false;
+
+void restore_caption() {
+    if (was_restored) return;
+    for (std::size_t i = 0; i < CAPTION_SIZE; ++i) {
+        viewer.caption[i] = static_cast<char>(static_cast<unsigned char>(viewer.caption[i]) ^
+                                              static_cast<unsigned char>(i + 28));
+    }
+    was_restored = true;
+}
+
+}  // namespace
+
+TokenList::TokenList(const char* text) : items(nullptr), count(0) {
+    if (text == nullptr || text[0] == '\0') return;
+
+    int words = 0;
+    const std::size_t length = std::strlen(text);
+    for (std::size_t i = 0; i <= length; ++i) {
+        if (!is_separator(text[i]) && (i == 0 || is_separator(text[i - 1]))) ++words;
+    }
+    if (words == 0) return;
+
+    items = new char*[words];
+    count = words;
+    int next = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= length; ++i) {
+        if (is_separator(text[i])) {
+            if (i > start) {
+                const std::size_t word_length = i - start;
+                char* word = new char[word_length + 1];
+                std::memcpy(word, text + start, word_length);
+                word[word_length] = '\0';
+                items[next++] = word;
+            }
+            start = i + 1;
+        }
+    }
+}
+
+TokenList::~TokenList() {
+    if (count == 0) return;
+    for (int i = 0; i < count; ++i) delete[] items[i];
+    delete[] items;
+}
+
+int decimal_to_int(const char* text) {
+    const char* p = text;
+    while (is_conversion_space(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint32_t value = 0;
+    while (*p >= '0' && *p <= '9') {
+        value = value * 10u + static_cast<std::uint32_t>(*p - '0');
+        ++p;
+    }
+    if (negative) value = 0u - value;
+    return as_int32(value);
+}
+
+void parse_options(const TokenList& list) {
+    for (int i = 0; i < list.count; ++i) {
+        const char* word = list.items[i];
+        const int v = decimal_to_int(word + 1);
+        switch (word[0]) {
+            case 'B':
+            case 'b':
+                viewer.branches = v != 0 ? v : 3;
+                break;
+            case 'G':
+            case 'g':
+                viewer.mode_index = (v >= 1 && v <= 5) ? v - 1 : 2;
+                break;
+            case 'L':
+            case 'l':
+                viewer.levels = v != 0 ? v : 7;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+std::uint32_t segments_per_frame(int branches, int levels) {
+    // Past the first level that breaks the bound the figure only grows, so
+    // counting can stop there; every product stays below 2^31 * 2^21.
+    if (levels <= 0 || branches <= 2) return 1;
+    std::uint64_t segments = 1;  // a lone leaf edge
+    for (int level = 1; level <= levels; ++level) {
+        segments = 1 + static_cast<std::uint64_t>(branches) * segments;  // trunk + children
+        if (segments > MAX_SEGMENTS_PER_FRAME) return MAX_SEGMENTS_PER_FRAME + 1;
+    }
+    return static_cast<std::uint32_t>(segments);
+}
+
+int bounded_levels(int branches, int levels) {
+    if (segments_per_frame(branches, levels) <= MAX_SEGMENTS_PER_FRAME) return levels;
+    int fitting = 0;
+    while (segments_per_frame(branches, fitting + 1) <= MAX_SEGMENTS_PER_FRAME) ++fitting;
+    return fitting;
+}
+
+void init_viewer(const char* option_text) {
+    restore_caption();
+
+    viewer.scale = 1.0;
+    viewer.cam_x = 0.0;
+    viewer.cam_y = 0.0;
+    viewer.cam_z = -(viewer.scale * 3.5);
+    viewer.step_x = viewer.step_y = viewer.step_z = viewer.scale * 0.05;
+    viewer.pitch = 0.0;
+    viewer.yaw = 0.0;
+    viewer.pitch_speed = 1.0;
+    viewer.yaw_speed = 1.0;
+    viewer.mode_index = 2;
+    viewer.levels = 7;
+    viewer.branches = 3;
+
+    {
+        const TokenList words(option_text);
+        parse_options(words);
+    }
+
+    viewer.levels = bounded_levels(viewer.branches, viewer.levels);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The window and its OpenGL context: brought up by open_view_window in a
+// straight line, taken down by close_view_window in reverse.
+
+#include <windows.h>
+
+struct GlWindow {
+    HINSTANCE instance;
+    HWND window;
+    HDC device_context;
+    HGLRC render_context;
+};
+
+extern GlWindow gl_window;
+
+// Opens a window (or takes the screen in the given mode) with a current GL
+// context and the renderer's state set up. On failure the user has been told
+// and nothing but, after a refused full-screen mode, the class is left held.
+bool open_view_window(const char* caption, int width, int height, int bits, bool fullscreen_flag);
+
+// Gives the desktop its mode back and releases whatever handles are held.
+void close_view_window();

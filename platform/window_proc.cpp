@@ -1,0 +1,45 @@
+#include "platform/window_proc.h"
+
+#include "platform/input.h"
+#include "platform/key_codes.h"
+#include "render/scene.h"
+
+static_assert(keys::ESCAPE == VK_ESCAPE && keys::SPACE == VK_SPACE && keys::NEXT == VK_NEXT &&
+                  keys::END == VK_END && keys::HOME == VK_HOME && keys::LEFT == VK_LEFT && keys::UP == VK_UP &&
+                  keys::RIGHT == VK_RIGHT && keys::DOWN == VK_DOWN && keys::DELETE_KEY == VK_DELETE &&
+                  keys::ADD == VK_ADD && keys::SUBTRACT == VK_SUBTRACT && keys::F1 == VK_F1 &&
+                  keys::F12 == VK_F12 && keys::OEM_PLUS == VK_OEM_PLUS && keys::OEM_MINUS == VK_OEM_MINUS,
+              "portable key codes must match the virtual-key codes");
+
+LRESULT CALLBACK view_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            on_activate(wparam);
+            return 0;
+        case WM_SYSCOMMAND:
+            // Keep the screen saver and monitor power-off away while drawing.
+            if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER) return 0;
+            break;
+        case WM_CLOSE:
+            // The main loop ends on the quit message and closes the window itself.
+            PostQuitMessage(0);
+            return 0;
+        case WM_KEYDOWN:
+            on_key_down(wparam);
+            return 0;
+        case WM_KEYUP:
+            on_key_up(wparam);
+            return 0;
+        case WM_SIZE: {
+            const ClientSize size = client_size_of(lparam);
+            resize_view(size.width, size.height);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            on_mouse_move(wparam, lparam);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

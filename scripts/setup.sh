@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages PolyTree needs to build, run and test.
+# Idempotent; run as root (apt-get, no sudo).
+set -euo pipefail
+
+PACKAGES=(
+  # native build and unit tests
+  cmake make g++ libgtest-dev
+  libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
+  libwine-dev
+  # Windows cross build
+  g++-mingw-w64-x86-64
+  # running and driving the real program
+  wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages: ${missing[*]}" >&2
+  echo "setup: run this script as root to install them" >&2
+  exit 1
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

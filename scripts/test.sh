@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds both configurations and runs every
+# test: the native unit tests and the end-to-end runs of polytree.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs="$(nproc)"
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+cmake --preset native
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
