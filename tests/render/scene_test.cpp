@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "egl_context.h"
+#include "render/scene.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr double kPi = 3.14159265358979323846;
+
+struct Rgb {
+    int r, g, b;
+};
+
+class Image {
+public:
+    static Image read(int width, int height) {
+        Image image(width, height);
+        glFinish();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels_.data());
+        return image;
+    }
+    // Column x, row y counted from the top as on screen.
+    Rgb at(int x, int y) const {
+        const std::size_t i = 4 * (static_cast<std::size_t>(height_ - 1 - y) * width_ + x);
+        return Rgb{pixels_[i], pixels_[i + 1], pixels_[i + 2]};
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool operator==(const Image& other) const { return pixels_ == other.pixels_; }
+
+private:
+    Image(int width, int height) : width_(width), height_(height), pixels_(4u * width * height) {}
+    int width_;
+    int height_;
+    std::vector<std::uint8_t> pixels_;
+};
+
+bool near_colour(const Rgb& c, int r, int g, int b) {
+    const int tolerance = 4;
+    return std::abs(c.r - r) <= tolerance && std::abs(c.g - g) <= tolerance && std::abs(c.b - b) <= tolerance;
+}
+bool is_brown(const Rgb& c) { return near_colour(c, 179, 128, 77); }
+bool is_green(const Rgb& c) { return near_colour(c, 0, 255, 0); }
+bool is_black(const Rgb& c) { return near_colour(c, 0, 0, 0); }
+
+struct Pixel {
+    double x, y;
+};
+
+// Where a point of the figure lands on screen, worked out here independently
+// of GL: moved by the camera, turned by yaw about y, then by pitch about x,
+// then projected with a 45-degree field of view.
+Pixel project(double x, double y, double z) {
+    x += viewer.cam_x;
+    y += viewer.cam_y;
+    z += viewer.cam_z;
+    const double yaw = viewer.yaw * kPi / 180.0;
+    const double x1 = x * std::cos(yaw) + z * std::sin(yaw);
+    const double z1 = -x * std::sin(yaw) + z * std::cos(yaw);
+    const double pitch = viewer.pitch * kPi / 180.0;
+    const double y2 = y * std::cos(pitch) - z1 * std::sin(pitch);
+    const double z2 = y * std::sin(pitch) + z1 * std::cos(pitch);
+    const double f = 1.0 / std::tan(22.5 * kPi / 180.0);
+    const double aspect = static_cast<double>(kWidth) / kHeight;
+    const double ndc_x = f / aspect * x1 / -z2;
+    const double ndc_y = f * y2 / -z2;
+    return Pixel{(ndc_x + 1.0) / 2.0 * kWidth, (1.0 - ndc_y) / 2.0 * kHeight};
+}
+
+double distance_to_segment(Pixel p, Pixel a, Pixel b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy);
+    t = t < 0 ? 0 : (t > 1 ? 1 : t);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+class Scene : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gl_ = std::make_unique<OffscreenGl>(kWidth, kHeight);
+        if (!gl_->has_display()) {
+            if (std::getenv("POLYTREE_REQUIRE_GL") != nullptr) FAIL() << "GL required: " << gl_->why();
+            GTEST_SKIP() << "no EGL display for an off-screen GL context: " << gl_->why();
+        }
+        ASSERT_TRUE(gl_->ok()) << gl_->why();
+        init_viewer("");
+    }
+    void TearDown() override { gl_.reset(); }
+
+    static Image frame() {
+        resize_view(kWidth, kHeight);
+        setup_gl_state();
+        draw_frame();
+        return Image::read(kWidth, kHeight);
+    }
+
+    std::unique_ptr<OffscreenGl> gl_;
+};
+
+TEST_F(Scene, SetsUpTheFixedGlState) {
+    // Start from values the set-up must change, so each check can fail.
+    glShadeModel(GL_FLAT);
+    glClearColor(0.2f, 0.4f, 0.6f, 0.8f);
+    glClearDepth(0.5);
+    glDepthFunc(GL_GREATER);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+
+    EXPECT_TRUE(setup_gl_state());
+
+    GLint value = 0;
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LEQUAL);
+    glGetIntegerv(GL_SHADE_MODEL, &value);
+    EXPECT_EQ(value, GL_SMOOTH);
+    glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &value);
+    EXPECT_EQ(value, GL_FASTEST);
+    GLfloat clear[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    for (float channel : clear) EXPECT_EQ(channel, 0.0f);
+    GLfloat depth = 0;
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
+    EXPECT_EQ(depth, 1.0f);
+    // Nothing else is switched on.
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+void expect_perspective(double aspect) {
+    const double near_plane = static_cast<double>(0.01f);
+    const double far_plane = 16.0;
+    const double f = 1.0 / std::tan(22.5 * kPi / 180.0);
+    double expected[16] = {};
+    expected[0] = f / aspect;
+    expected[5] = f;
+    expected[10] = (far_plane + near_plane) / (near_plane - far_plane);
+    expected[11] = -1.0;
+    expected[14] = 2.0 * far_plane * near_plane / (near_plane - far_plane);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(projection[i], expected[i], 1e-6) << "element " << i;
+}
+
+TEST_F(Scene, ProjectsWithA45DegreePerspective) {
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(1.0f, 2.0f, 3.0f);  // left-overs the resize must clear
+    resize_view(640, 480);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    expect_perspective(4.0 / 3.0);
+
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    GLdouble modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;
+}
+
+TEST_F(Scene, ZeroHeightProjectsAsHeightOne) {
+    const int widths[] = {640, 1, 0};
+    for (int width : widths) {
+        resize_view(width, 0);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], width);
+        EXPECT_EQ(viewport[3], 1);
+        GLdouble with_zero[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, with_zero);
+        resize_view(width, 1);
+        GLdouble with_one[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, with_one);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(with_zero[i], with_one[i]) << "width " << width << " element " << i;
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST_F(Scene, DefaultFrameShowsTheBrownTrunkAndGreenLeavesOnBlack) {
+    const Image image = frame();
+
+    // The main trunk's lower end, (0, -1, 0) to (0, -0.9, 0), is clear of leaves.
+    const Pixel bottom = project(0, -1, 0);
+    const Pixel upper = project(0, -0.9, 0);
+    ASSERT_NEAR(bottom.x, 320.0, 1e-9);
+    int brown_rows = 0;
+    for (int y = static_cast<int>(upper.y) + 1; y < static_cast<int>(bottom.y); ++y) {
+        if (is_brown(image.at(319, y)) || is_brown(image.at(320, y))) ++brown_rows;
+    }
+    EXPECT_GE(brown_rows, static_cast<int>(bottom.y - upper.y) - 2);
+    // Below the trunk and in the corners there is only background.
+    for (int y = static_cast<int>(bottom.y) + 3; y < kHeight; ++y) EXPECT_TRUE(is_black(image.at(320, y))) << y;
+    EXPECT_TRUE(is_black(image.at(0, 0)));
+    EXPECT_TRUE(is_black(image.at(kWidth - 1, kHeight - 1)));
+
+    int green = 0, brown = 0, other = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb c = image.at(x, y);
+            if (is_green(c)) ++green;
+            else if (is_brown(c)) ++brown;
+            else if (!is_black(c)) ++other;
+        }
+    }
+    EXPECT_GT(green, 2000);
+    EXPECT_GT(brown, 165);  // at least the main trunk's length
+    EXPECT_EQ(other, 0);
+}
+
+// One trunk and a triangle, so every brown pixel belongs to the main trunk.
+void expect_trunk_where_projected(const Image& image) {
+    const Pixel a = project(0, -1, 0);
+    const Pixel b = project(0, 0, 0);
+    int brown = 0;
+    bool near_a = false, near_b = false;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            if (!is_brown(image.at(x, y))) continue;
+            ++brown;
+            const Pixel centre{x + 0.5, y + 0.5};
+            EXPECT_LT(distance_to_segment(centre, a, b), 1.5) << "stray brown pixel at " << x << "," << y;
+            near_a = near_a || std::hypot(centre.x - a.x, centre.y - a.y) < 2.0;
+            near_b = near_b || std::hypot(centre.x - b.x, centre.y - b.y) < 2.0;
+        }
+    }
+    EXPECT_GT(brown, 20);
+    EXPECT_TRUE(near_a) << "no brown near the trunk's base at " << a.x << "," << a.y;
+    EXPECT_TRUE(near_b) << "no brown near the trunk's top at " << b.x << "," << b.y;
+}
+
+TEST_F(Scene, CameraAndRotationMoveThePictureAsTransformedOrderPredicts) {
+    const struct {
+        double cam_x, cam_y, cam_z, pitch, yaw;
+    } cases[] = {
+        {0.0, 0.0, -3.5, 0.0, 0.0},
+        {0.5, 0.0, -3.5, 0.0, 0.0},
+        {0.0, 0.3, -2.5, 0.0, 0.0},
+        {0.0, 0.0, -3.5, 15.0, 0.0},
+        {0.0, 0.0, -3.5, 0.0, 10.0},
+        {0.4, -0.2, -3.0, 20.0, 30.0},  // both turns with an offset: their order shows
+        {-0.3, 0.4, -3.2, -10.0, -15.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "camera " << c.cam_x << "," << c.cam_y << "," << c.cam_z << " pitch "
+                                          << c.pitch << " yaw " << c.yaw);
+        init_viewer("L1");
+        viewer.cam_x = c.cam_x;
+        viewer.cam_y = c.cam_y;
+        viewer.cam_z = c.cam_z;
+        viewer.pitch = c.pitch;
+        viewer.yaw = c.yaw;
+        expect_trunk_where_projected(frame());
+    }
+}
+
+TEST_F(Scene, EachFrameAdvancesTheTwistByOneDegreeUnlessPaused) {
+    resize_view(kWidth, kHeight);
+    setup_gl_state();
+    double expected = 0.0;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(draw_frame());
+        expected = expected + 0.017453292519943295;
+        EXPECT_EQ(viewer.twist, expected) << "after frame " << i + 1;
+    }
+    viewer.paused = true;
+    for (int i = 0; i < 3; ++i) draw_frame();
+    EXPECT_EQ(viewer.twist, expected);
+    viewer.paused = false;
+    draw_frame();
+    EXPECT_EQ(viewer.twist, expected + 0.017453292519943295);
+
+    advance_twist();
+    EXPECT_EQ(viewer.twist, expected + 0.017453292519943295 + 0.017453292519943295);
+}
+
+TEST_F(Scene, PausedFramesAreIdenticalAndRunningFramesAreNot) {
+    const Image first = frame();       // drawn at twist 0, then twist 1 degree
+    const Image second = frame();      // drawn at 1 degree
+    EXPECT_FALSE(first == second);
+
+    viewer.paused = true;
+    const Image third = frame();       // drawn at 2 degrees, stays there
+    const Image fourth = frame();
+    EXPECT_TRUE(third == fourth);
+
+    // A frame is drawn with the twist it had before the call.
+    viewer.twist = 0.0;
+    EXPECT_TRUE(frame() == first);
+}
+
+}  // namespace
