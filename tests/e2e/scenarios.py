@@ -170,8 +170,19 @@ def quit_with_escape(viewer, wid):
 # Scenarios
 
 
+def caption_bytes_in(exe):
+    """The caption is kept scrambled in the program's data: byte i XOR (i + 28)."""
+    with open(exe, "rb") as f:
+        image = f.read()
+    plain = CAPTION.encode("ascii").ljust(35, b"\0")
+    scrambled = bytes(c ^ (i + 28) for i, c in enumerate(plain))
+    check(CAPTION.encode("ascii") not in image, "the caption stands in plain text in the program")
+    check(image.count(scrambled) == 1, "the scrambled caption is not in the program's data")
+
+
 def startup(exe, prefix, screen, work):
     """Start-up question, the windowed opening, the picture, Esc and the close box."""
+    caption_bytes_in(exe)
     with session(exe, prefix, screen, work) as s:
         with s.viewer("esc", debug="-all,+msgbox,+win") as v:
             question = v.wait_window(START_CAPTION)
