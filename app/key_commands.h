@@ -7,6 +7,7 @@
 #include "app/navigation.h"
 #include "core/viewer_state.h"
 #include "platform/display_modes.h"
+#include "platform/input.h"
 #include "platform/key_codes.h"
 
 inline int next_mode_index(int index) { return (index + 1) % DISPLAY_MODE_COUNT; }
@@ -16,24 +17,20 @@ inline int previous_mode_index(int index) {
     return previous < 0 ? DISPLAY_MODE_COUNT - 1 : previous;
 }
 
-// One press, one command: the entry is cleared before the command acts, and
-// auto-repeat sets it again while the key is held.
-inline bool take_key(int code) {
-    if (!viewer.key_down[code]) return false;
-    viewer.key_down[code] = false;
-    return true;
-}
-
-// Runs the commands whose keys are down. Returns false when reopening the
+// Runs the commands whose keys were pressed since the last pass: one press,
+// one command, however short the tap; auto-repeat presses again while the
+// key is held. Each command takes only its own key's press, so a press that
+// arrives during the pass (in the help box, say) is acted on in the next.
+// Returns false when reopening the
 // window failed; the commands after it are then not run.
 template <class Window>
 bool run_key_commands(Window& window) {
-    if (take_key(keys::F12)) {
+    if (take_press(keys::F12)) {
         window.close();
         viewer.fullscreen = !viewer.fullscreen;
         if (!window.open()) return false;
     }
-    if (take_key(keys::F1)) window.show_help();
+    if (take_press(keys::F1)) window.show_help();
 
     navigate_camera();
 
@@ -44,12 +41,12 @@ bool run_key_commands(Window& window) {
         {keys::OEM_MINUS, -1},
     };
     for (const auto& key : mode_keys) {
-        if (!take_key(key[0])) continue;
+        if (!take_press(key[0])) continue;
         window.close();
         viewer.mode_index = key[1] > 0 ? next_mode_index(viewer.mode_index) : previous_mode_index(viewer.mode_index);
         if (!window.open()) return false;
     }
 
-    if (take_key(keys::SPACE)) viewer.paused = !viewer.paused;
+    if (take_press(keys::SPACE)) viewer.paused = !viewer.paused;
     return true;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/viewer_state.h"
+#include "platform/input.h"
 #include "platform/key_codes.h"
 #include "render/math_constants.h"
 
@@ -10,60 +11,71 @@ namespace {
 
 double rad(double degrees) { return degrees * PI * (1.0 / 180.0); }
 
-bool held(int code) { return viewer.key_down[code]; }
-
 }  // namespace
 
 void navigate_camera() {
     ViewerState& s = viewer;
 
+    // Each key is read once: a tap latched since the last pass acts as one
+    // step of a held key, and is consumed here.
+    const bool left = take_held_or_press(keys::LEFT);
+    const bool right = take_held_or_press(keys::RIGHT);
+    const bool up = take_held_or_press(keys::UP);
+    const bool down = take_held_or_press(keys::DOWN);
+    const bool forward = take_held_or_press(keys::HOME);
+    const bool backward = take_held_or_press(keys::END);
+    const bool leftward = take_held_or_press(keys::DELETE_KEY);
+    const bool rightward = take_held_or_press(keys::NEXT);
+    const bool upward = take_held_or_press(keys::A);
+    const bool downward = take_held_or_press(keys::Z);
+
     // Rotation first: the movement keys below read the angles as turned.
-    if (held(keys::LEFT)) {
+    if (left) {
         s.yaw = s.yaw - s.yaw_speed;
         if (s.yaw < -360.0) s.yaw = s.yaw + 360.0;
     }
-    if (held(keys::RIGHT)) {
+    if (right) {
         s.yaw = s.yaw + s.yaw_speed;
         if (s.yaw > 360.0) s.yaw = s.yaw - 360.0;
     }
-    if (held(keys::UP)) {
+    if (up) {
         s.pitch = s.pitch + s.pitch_speed;
         if (s.pitch > 90.0) s.pitch = 90.0;
     }
-    if (held(keys::DOWN)) {
+    if (down) {
         s.pitch = s.pitch - s.pitch_speed;
         if (s.pitch < -90.0) s.pitch = -90.0;
     }
 
-    if (held(keys::HOME) || held(keys::END)) {
+    if (forward || backward) {
         const double along_x = std::cos(rad(s.pitch)) * std::sin(rad(-s.yaw)) * s.step_x;
         const double along_y = std::sin(rad(s.pitch)) * s.step_y;
         const double along_z = std::cos(rad(s.pitch)) * std::cos(rad(-s.yaw)) * s.step_z;
-        if (held(keys::HOME)) {
+        if (forward) {
             s.cam_x += along_x;
             s.cam_y += along_y;
             s.cam_z += along_z;
         }
-        if (held(keys::END)) {
+        if (backward) {
             s.cam_x -= along_x;
             s.cam_y -= along_y;
             s.cam_z -= along_z;
         }
     }
 
-    if (held(keys::DELETE_KEY) || held(keys::NEXT)) {
+    if (leftward || rightward) {
         const double side_x = std::sin(rad(90.0 - s.yaw)) * s.step_x;
         const double side_z = std::cos(rad(90.0 - s.yaw)) * s.step_z;
-        if (held(keys::DELETE_KEY)) {
+        if (leftward) {
             s.cam_x += side_x;
             s.cam_z += side_z;
         }
-        if (held(keys::NEXT)) {
+        if (rightward) {
             s.cam_x -= side_x;
             s.cam_z -= side_z;
         }
     }
 
-    if (held(keys::A)) s.cam_y -= std::sin(PI / 2.0) * s.step_y;
-    if (held(keys::Z)) s.cam_y += std::sin(PI / 2.0) * s.step_y;
+    if (upward) s.cam_y -= std::sin(PI / 2.0) * s.step_y;
+    if (downward) s.cam_y += std::sin(PI / 2.0) * s.step_y;
 }

@@ -6,6 +6,7 @@
 #include "core/viewer_state.h"
 #include "platform/display_modes.h"
 #include "platform/gl_window.h"
+#include "platform/input.h"
 #include "render/scene.h"
 
 namespace {
@@ -55,10 +56,13 @@ int run_viewer(HINSTANCE instance, const char* option_text) {
             continue;
         }
 
-        // Idle: draw one frame, then turn the keys held into commands. A
-        // stop asked for here still lets this pass's commands run.
+        // Idle: draw one frame, then turn the keys pressed and held into
+        // commands. A stop asked for here still lets this pass's commands
+        // run. Esc pressed while minimised is dropped, not kept for later:
+        // restoring the window must not quit it.
+        const bool escape = take_press(VK_ESCAPE);
         if (viewer.window_active) {
-            if (viewer.key_down[VK_ESCAPE]) {
+            if (escape) {
                 stop = true;
             } else {
                 draw_frame();

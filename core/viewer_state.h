@@ -24,7 +24,8 @@ struct ViewerState {
     int levels;
     int branches;
     int mode_index;      // row of DISPLAY_MODES
-    bool key_down[KEY_COUNT];
+    bool key_down[KEY_COUNT];     // held now, as the window last heard
+    bool key_pressed[KEY_COUNT];  // pressed since the idle pass last acted on it
     bool window_active;
     bool fullscreen;
     int last_mouse_x;

@@ -16,9 +16,14 @@ LRESULT CALLBACK view_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         case WM_ACTIVATE:
             on_activate(wparam);
             return 0;
+        case WM_KILLFOCUS:
+            release_held_keys();
+            break;
         case WM_SYSCOMMAND:
             // Keep the screen saver and monitor power-off away while drawing.
-            if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER) return 0;
+            // The system uses the four low bits itself: they must not hide
+            // the command.
+            if ((wparam & 0xFFF0) == SC_SCREENSAVE || (wparam & 0xFFF0) == SC_MONITORPOWER) return 0;
             break;
         case WM_CLOSE:
             // The main loop ends on the quit message and closes the window itself.

@@ -6,6 +6,7 @@
 #include "app/navigation.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
+#include "platform/input.h"
 #include "platform/key_codes.h"
 
 namespace {
@@ -15,7 +16,7 @@ protected:
     void SetUp() override { init_viewer(""); }
 
     static void hold(std::initializer_list<int> codes) {
-        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = false;
+        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
         for (int code : codes) viewer.key_down[code] = true;
     }
 
@@ -132,6 +133,30 @@ TEST_F(Navigation, AllHeldKeysActInOnePass) {
     EXPECT_NEAR(viewer.cam_y, -0.05, 1e-15);
     EXPECT_NEAR(viewer.cam_x, 0.05 * std::sin((90.0 - 1.0) * 3.14159265358979323846 / 180.0), 1e-15);
     for (int code : {keys::RIGHT, keys::UP, keys::A, keys::DELETE_KEY}) EXPECT_TRUE(viewer.key_down[code]);
+}
+
+// Key messages as the window procedure hands them on, between passes: a tap
+// that a pass never saw held still turns one step, a held key turns on every
+// pass, and nothing keeps turning after the focus went away.
+TEST_F(Navigation, TapsTurnOneStepHeldKeysOnEveryPass) {
+    const struct {
+        const char* events;  // d: Right down (or repeats), u: up, f: focus lost, .: a pass
+        double yaw;
+    } cases[] = {
+        {"du...", 1.0}, {"d...", 3.0},  {"d.u..", 1.0}, {"dudu.", 1.0}, {"du.du.", 2.0},
+        {"dd.", 1.0},   {"d.f..", 1.0}, {"df..", 1.0},  {"d.d.f.", 2.0}, {"u..", 0.0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        hold({});
+        for (const char* e = c.events; *e != '\0'; ++e) {
+            if (*e == 'd') on_key_down(keys::RIGHT);
+            if (*e == 'u') on_key_up(keys::RIGHT);
+            if (*e == 'f') release_held_keys();
+            if (*e == '.') navigate_camera();
+        }
+        EXPECT_EQ(viewer.yaw, c.yaw) << c.events;
+    }
 }
 
 TEST_F(Navigation, OtherKeysDoNothing) {

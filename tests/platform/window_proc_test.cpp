@@ -21,7 +21,7 @@ class WindowProcTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake::reset();
-        for (bool& key : viewer.key_down) key = false;
+        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
         viewer.window_active = true;
         viewer.pitch = 0.0;
         viewer.yaw = 0.0;
@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
 // System commands
 
 TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerOffAreSwallowed) {
-    for (const WPARAM command : {static_cast<WPARAM>(SC_SCREENSAVE), static_cast<WPARAM>(SC_MONITORPOWER)}) {
+    // The system keeps its own flags in the four low bits.
+    for (const WPARAM command : {static_cast<WPARAM>(SC_SCREENSAVE), static_cast<WPARAM>(SC_MONITORPOWER),
+                                 static_cast<WPARAM>(SC_SCREENSAVE | 0x2), static_cast<WPARAM>(SC_MONITORPOWER | 0xF)}) {
         fake::reset();
         fake::script_always("DefWindowProcA", 99);
         EXPECT_EQ(0, send(WM_SYSCOMMAND, command, 2)) << command;
@@ -93,7 +95,8 @@ TEST_F(WindowProcTest, ScreenSaverAndMonitorPowerOffAreSwallowed) {
 
 TEST_F(WindowProcTest, OtherSystemCommandsGoToTheSystem) {
     for (const WPARAM command : {static_cast<WPARAM>(SC_CLOSE), static_cast<WPARAM>(SC_MINIMIZE),
-                                 static_cast<WPARAM>(SC_KEYMENU), static_cast<WPARAM>(SC_MAXIMIZE)}) {
+                                 static_cast<WPARAM>(SC_KEYMENU), static_cast<WPARAM>(SC_MAXIMIZE),
+                                 static_cast<WPARAM>(SC_MOVE | 0x2), static_cast<WPARAM>(SC_SCREENSAVE + 0x10)}) {
         fake::reset();
         fake::script_always("DefWindowProcA", 99);
         EXPECT_EQ(99, send(WM_SYSCOMMAND, command, 0x00100020)) << command;
@@ -132,6 +135,10 @@ TEST_P(WindowProcKeyTest, DownSetsExactlyItsEntryAndUpClearsIt) {
     wanted[code] = false;
     EXPECT_EQ(0, std::memcmp(wanted, viewer.key_down, sizeof(wanted)));
 
+    // The press stays latched for the idle pass, and only this key's.
+    wanted[code] = true;
+    EXPECT_EQ(0, std::memcmp(wanted, viewer.key_pressed, sizeof(wanted)));
+
     EXPECT_TRUE(fake::log().empty());
 }
 
@@ -146,6 +153,45 @@ TEST_F(WindowProcTest, KeyUpLeavesOtherHeldKeysDown) {
     EXPECT_FALSE(viewer.key_down[VK_LEFT]);
     EXPECT_TRUE(viewer.key_down[VK_UP]);
 }
+
+// Keys held while the focus goes elsewhere are released there, out of the
+// viewer's sight: losing the focus counts as releasing them all, but a press
+// not yet acted on is still owed its one command.
+struct FocusChange {
+    const char* name;
+    UINT message;
+    WPARAM wparam;
+    bool releases;
+};
+
+void PrintTo(const FocusChange& f, std::ostream* os) { *os << f.name; }
+
+class WindowProcFocusTest : public WindowProcTest, public ::testing::WithParamInterface<FocusChange> {};
+
+TEST_P(WindowProcFocusTest, LosingTheFocusReleasesHeldKeysAndKeepsPresses) {
+    const FocusChange f = GetParam();
+    send(WM_KEYDOWN, VK_RIGHT, 0);
+    send(WM_KEYDOWN, VK_SPACE, 0);
+    send(WM_KEYDOWN, 255, 0);
+    viewer.key_pressed[VK_RIGHT] = false;  // acted on already; still held
+    bool pressed[KEY_COUNT];
+    std::memcpy(pressed, viewer.key_pressed, sizeof(pressed));
+
+    send(f.message, f.wparam, 0);
+
+    for (const int code : {VK_RIGHT, VK_SPACE, 255}) EXPECT_EQ(!f.releases, viewer.key_down[code]) << code;
+    EXPECT_EQ(0, std::memcmp(pressed, viewer.key_pressed, sizeof(pressed)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, WindowProcFocusTest,
+    ::testing::Values(FocusChange{"Deactivated", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), true},
+                      FocusChange{"DeactivatedMinimised", WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), true},
+                      FocusChange{"KillFocus", WM_KILLFOCUS, 0, true},
+                      FocusChange{"Activated", WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), false},
+                      FocusChange{"ClickActivated", WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), false},
+                      FocusChange{"SetFocus", WM_SETFOCUS, 0, false}),
+    [](const ::testing::TestParamInfo<FocusChange>& info) { return std::string(info.param.name); });
 
 class WindowProcOutOfRangeKeyTest : public WindowProcTest, public ::testing::WithParamInterface<WPARAM> {};
 
