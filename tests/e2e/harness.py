@@ -64,16 +64,24 @@ def log(message):
 _T0 = time.monotonic()
 
 
-def wait_for(probe, timeout, what, interval=0.1):
-    """Polls probe() until it returns something truthy; fails after timeout."""
+def poll(probe, timeout, interval=0.1):
+    """Polls probe() until it returns something truthy; None after timeout."""
     deadline = time.monotonic() + timeout
     while True:
         value = probe()
         if value:
             return value
         if time.monotonic() >= deadline:
-            raise Failure("timed out after %.1f s waiting for %s" % (timeout, what))
+            return None
         time.sleep(interval)
+
+
+def wait_for(probe, timeout, what, interval=0.1):
+    """Polls probe() until it returns something truthy; fails after timeout."""
+    value = poll(probe, timeout, interval)
+    if not value:
+        raise Failure("timed out after %.1f s waiting for %s" % (timeout, what))
+    return value
 
 
 def run_tool(args, env, timeout=20, input_bytes=None, check_rc=True):
@@ -310,10 +318,13 @@ class _XEvent(ctypes.Union):
 
 def send_delete_window(display_name, wid):
     """What a window manager's close box does: a WM_DELETE_WINDOW message.
-
     xdotool has no command for it (windowclose destroys the X window behind
-    Wine's back), so libX11 is called directly.
-    """
+    Wine's back)."""
+    send_wm_protocol(display_name, wid, "WM_DELETE_WINDOW")
+
+
+def send_wm_protocol(display_name, wid, protocol):
+    """Sends a window manager's WM_PROTOCOLS client message through libX11."""
     xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -331,7 +342,7 @@ def send_delete_window(display_name, wid):
         event.xclient.window = int(wid)
         event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
         event.xclient.format = 32
-        event.xclient.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[0] = xlib.XInternAtom(display, protocol.encode(), 0)
         event.xclient.data[1] = 0  # CurrentTime
         check(xlib.XSendEvent(display, int(wid), 0, 0, ctypes.byref(event)) != 0, "XSendEvent failed")
         xlib.XFlush(display)
@@ -616,17 +627,13 @@ class Viewer:
         run_tool(["xdotool", "windowfocus", "--sync", wid], self.x_env)
         time.sleep(0.3)  # let Wine take the focus change before keys arrive
 
-    def key(self, wid, *keys, press=0.12):
-        """Taps keys in the window: focused first (there is no window manager
-        to do it), then pressed through XTEST like a user's keys. Each key
-        stays down for press seconds so that an idle pass sees it even when
-        a frame takes a while."""
+    def key(self, wid, *keys):
+        """Taps keys in the window as a person does: focused first (there is
+        no window manager to do it), then each key pressed and released
+        through XTEST about 12 ms apart, far shorter than a heavy frame."""
         self.focus(wid)
         for key in keys:
-            run_tool(["xdotool", "keydown", key], self.x_env)
-            time.sleep(press)
-            run_tool(["xdotool", "keyup", key], self.x_env)
-            time.sleep(0.05)
+            run_tool(["xdotool", "key", key], self.x_env)
 
     def drag(self, wid, start, end):
         """A left-button drag between two client points."""
@@ -650,14 +657,36 @@ class Viewer:
         wait_for(arrived, 5, "the pointer to reach (%d, %d)" % (x, y), interval=0.05)
         time.sleep(0.2)  # let Wine turn the motion into WM_MOUSEMOVE before the button changes
 
-    def hold(self, wid, key, until, timeout, what):
-        """Holds a key down until until() is true, then releases it."""
+    @contextlib.contextmanager
+    def holding(self, wid, key):
+        """Keeps a key down, pressed in the window wid, for a with block; it
+        comes up wherever the focus is by then."""
         self.focus(wid)
         run_tool(["xdotool", "keydown", key], self.x_env)
         try:
-            return wait_for(until, timeout, what, interval=0.1)
+            yield
         finally:
             run_tool(["xdotool", "keyup", key], self.x_env)
+
+    def hold(self, wid, key, until, timeout, what):
+        """Holds a key down until until() is true, then releases it."""
+        with self.holding(wid, key):
+            return wait_for(until, timeout, what, interval=0.1)
+
+    def focus_elsewhere(self, wid):
+        """Gives the X focus to another client's window wid and waits until
+        the X server reports it there."""
+        run_tool(["xdotool", "windowfocus", "--sync", wid], self.x_env)
+        wait_for(lambda: run_tool(["xdotool", "getwindowfocus"], self.x_env).stdout.decode().strip() == wid,
+                 5, "the X focus to move to %s" % wid, interval=0.05)
+
+    def focus_back(self, wid):
+        """What a window manager does when the user clicks the window again.
+        Wine leaves activation to the window manager: once its window has
+        lost the foreground, X focus alone does not give it back its keys,
+        WM_TAKE_FOCUS does."""
+        send_wm_protocol(self.screen.name, wid, "WM_TAKE_FOCUS")
+        self.focus(wid)
 
     def answer(self, title, key, timeout=30):
         """Answers a message box by key; waits for its window to go."""
@@ -674,6 +703,35 @@ class Viewer:
         creations = view_window_creations(self.stderr_path)
         check(creations, "no CreateWindowEx of the viewer window in the +win trace")
         return creations[-1]
+
+
+class OtherClient:
+    """A second X client's window on the screen (xlogo), somewhere for the
+    focus to go; ended by pid."""
+
+    def __init__(self, screen, log_path):
+        self.x_env = dict(os.environ, DISPLAY=screen.name)
+        with open(log_path, "ab") as log_file:
+            self.proc = subprocess.Popen(["xlogo", "-geometry", "100x100+900+700"], env=self.x_env,
+                                         stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
+                                         start_new_session=True)
+
+        def probe():
+            check(self.proc.poll() is None, "xlogo exited with %s" % self.proc.returncode)
+            out = run_tool(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)], self.x_env,
+                           check_rc=False).stdout.decode().split()
+            if not out:  # xlogo does not always set _NET_WM_PID
+                out = run_tool(["xdotool", "search", "--onlyvisible", "--class", "^xlogo$"], self.x_env,
+                               check_rc=False).stdout.decode().split()
+            return out[-1] if out else None
+        self.wid = wait_for(probe, 10, "the xlogo window", interval=0.1)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        _stop_process(self.proc)
+        return False
 
 
 # --------------------------------------------------------------------------

@@ -11,8 +11,8 @@ import sys
 import time
 
 from harness import (BLACK, BROWN, CAPTION, CLOSE_NOTICE, DISPLAY_ROWS, ERROR_CAPTION, FALLBACK_CAPTION,
-                     FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION, Session,
-                     check, log, main_for, send_delete_window, wait_for)
+                     FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION, OtherClient,
+                     Session, check, log, main_for, poll, send_delete_window, wait_for)
 
 # Screen sizes, each with its own prefix. Full screen at 640x480 is accepted
 # only on the 640x480 screen; the 1280x1024 screen has room for the framed
@@ -310,16 +310,14 @@ def options(exe, prefix, screen, work):
                     os.remove(v.stderr_path)  # a few hundred MB of trace; passed
 
         # Forty levels of three branches are far past what a frame can draw;
-        # the program bounds them, so it still draws and still takes Esc.
+        # the program bounds them, so it still draws and still takes Esc,
+        # though a tap is far shorter than one of its frames.
         with s.viewer("options-L40", ["L40"]) as v:
             wid = start_windowed(v)
             figure_picture(v, wid, timeout=60)
             started = time.monotonic()
-            # A frame this heavy outlasts a key tap: hold Esc until it is seen.
-            v.hold(wid, "Escape", lambda: not v.running(), 30, "the viewer to quit on a held Esc")
-            code = v.wait_exit(5)
-            log("L40: quit %.1f s after Esc went down" % (time.monotonic() - started))
-            check(code == 0, "L40 quit with exit code %d" % code)
+            quit_with_escape(v, wid)
+            log("L40: quit %.1f s after the Esc tap" % (time.monotonic() - started))
 
 
 # The display rows visited by the plus and minus keys, from the start row 2.
@@ -518,6 +516,184 @@ def keys_camera(exe, prefix, screen, work):
             os.remove(v.stderr_path)
 
 
+# Slow frames: with llvmpipe B3 L12 draws about five a second, so the press
+# and the release of a tap (about 12 ms apart) arrive within one frame.
+SLOW = ["B3", "L12"]
+# Taps per key; the figures of a fuller run come from raising it.
+TAP_ROUNDS = int(os.environ.get("POLYTREE_E2E_TAP_ROUNDS", "2"))
+STUCK_ROUNDS = int(os.environ.get("POLYTREE_E2E_STUCK_ROUNDS", "6"))
+# How long a tap's effect may take to show; a lost tap never shows one.
+ACT_TIMEOUT = 6
+
+
+class Tally:
+    """Taps acted on per key. A lost tap is counted rather than failed at
+    once, so that one run gives the whole figure."""
+
+    def __init__(self):
+        self.counts = {}
+
+    def note(self, key, acted):
+        done, total = self.counts.get(key, (0, 0))
+        self.counts[key] = (done + bool(acted), total + 1)
+        if not acted:
+            log("%s: tap lost" % key)
+
+    def check(self):
+        for key, (done, total) in sorted(self.counts.items()):
+            log("%s: %d of %d taps acted on" % (key, done, total))
+        lost = ["%s %d of %d" % (k, t - d, t) for k, (d, t) in sorted(self.counts.items()) if d < t]
+        check(not lost, "taps lost: %s" % ", ".join(lost))
+
+
+def frame_span(viewer, wid):
+    """A time that holds several frames: the time the picture takes to change
+    three times while animating, times two, and at least a second."""
+    changes = 0
+    started = time.monotonic()
+    last = viewer.screenshot(wid).rgb
+    while changes < 3:
+        check(time.monotonic() - started < 20, "the figure does not animate")
+        shot = viewer.screenshot(wid).rgb
+        if shot != last:
+            changes += 1
+            last = shot
+    period = (time.monotonic() - started) / 3
+    log("%s: a frame every %.2f s or faster" % (viewer.name, period))
+    return max(1.0, 6 * period)
+
+
+def is_still(viewer, wid, span):
+    """Three screenshots over span seconds have the same pixels."""
+    first = viewer.screenshot(wid).rgb
+    time.sleep(span * 0.4)
+    second = viewer.screenshot(wid).rgb
+    time.sleep(span * 0.6)
+    return first == second == viewer.screenshot(wid).rgb
+
+
+def is_moving(viewer, wid, span):
+    first = viewer.screenshot(wid).rgb
+    return poll(lambda: viewer.screenshot(wid).rgb != first, span, interval=0.05)
+
+
+def tap_reopens(viewer, wid, key):
+    """Taps a key that reopens the window; the new window once it is viewable
+    and shows the figure, or None when nothing happened."""
+    viewer.key(wid, key)
+    fresh = poll(lambda: [w for w in viewer.find_windows(CAPTION) if w != wid], ACT_TIMEOUT, interval=0.2)
+    if not fresh:
+        return None
+    viewer.wait_window_gone(wid)
+    figure_picture(viewer, fresh[-1], timeout=60)
+    return fresh[-1]
+
+
+def tap_escape(viewer, wid, tally):
+    viewer.key(wid, "Escape")
+    code = poll(lambda: viewer.proc.poll() is not None, ACT_TIMEOUT) and viewer.wait_exit(5)
+    tally.note("Esc", code is not None)
+    check(code in (None, 0), "Esc quit with exit code %d, expected 0" % (code or 0))
+
+
+def quick_taps(exe, prefix, screen, work):
+    """Taps far shorter than a frame each act once: Space, F1, plus and minus
+    and Esc; a key released in another window does not stay held."""
+    tally = Tally()
+    with session(exe, prefix, screen, work) as s:
+        with s.viewer("taps", SLOW, debug="-all,+win") as v:
+            wid = start_windowed(v)
+            figure_picture(v, wid, timeout=60)
+            span = frame_span(v, wid)
+
+            paused = False
+            for _ in range(TAP_ROUNDS):
+                v.key(wid, "space")
+                if poll(lambda: is_still(v, wid, span) if not paused else is_moving(v, wid, span), ACT_TIMEOUT):
+                    paused = not paused
+                    tally.note("Space", True)
+                else:
+                    tally.note("Space", False)
+
+            for _ in range(TAP_ROUNDS):
+                v.key(wid, "F1")
+                box = poll(lambda: v.find_windows(HELP_CAPTION), ACT_TIMEOUT, interval=0.2)
+                tally.note("F1", box)
+                if box:
+                    v.key(box[-1], "Return")
+                    v.wait_window_gone(box[-1])
+
+            row = 2
+            for _ in range(TAP_ROUNDS):
+                for key, step in (("plus", 1), ("minus", -1)):
+                    fresh = tap_reopens(v, wid, key)
+                    tally.note(key, fresh)
+                    if fresh:
+                        wid = fresh
+                        row = (row + step) % len(DISPLAY_ROWS)
+                        check_windowed(v, wid, DISPLAY_ROWS[row])
+            tap_escape(v, wid, tally)
+
+        with s.viewer("stuck-key", SLOW) as v:
+            wid = start_windowed(v)
+            figure_picture(v, wid, timeout=60)
+            span = frame_span(v, wid)
+            v.key(wid, "space")
+            wait_for(lambda: is_still(v, wid, span), ACT_TIMEOUT * 2, "Space to pause the figure")
+            with OtherClient(s.screen, os.path.join(work, "xlogo.log")) as other:
+                stuck = 0
+                for trial in range(STUCK_ROUNDS):
+                    # Right goes down in the viewer, the focus goes to another
+                    # client's window, as after a click elsewhere or Alt+Tab,
+                    # and Right comes up there. The viewer stops turning as
+                    # soon as it sees the focus go, and stays still after.
+                    with v.holding(wid, "Right"):
+                        still = v.screenshot(wid).rgb
+                        wait_for(lambda: v.screenshot(wid).rgb != still, ACT_TIMEOUT,
+                                 "held Right to turn the paused figure")
+                        v.focus_elsewhere(other.wid)
+                        released = poll(lambda: is_still(v, wid, span), ACT_TIMEOUT)
+                    v.focus_back(wid)
+                    if not (released and poll(lambda: is_still(v, wid, span), ACT_TIMEOUT)):
+                        stuck += 1
+                        log("stuck-key: trial %d: the figure goes on turning %s" % (
+                            trial, "after Right came up" if released else "with the focus elsewhere"))
+            log("stuck-key: Right stuck in %d of %d trials" % (stuck, STUCK_ROUNDS))
+            check(stuck == 0, "Right stayed held after the focus went elsewhere in %d of %d trials"
+                  % (stuck, STUCK_ROUNDS))
+            tap_escape(v, wid, tally)
+
+        for run in range(2, TAP_ROUNDS):
+            with s.viewer("esc-%d" % run, SLOW) as v:
+                wid = start_windowed(v)
+                figure_picture(v, wid, timeout=60)
+                tap_escape(v, wid, tally)
+    tally.check()
+
+
+def quick_taps_fullscreen(exe, prefix, screen, work):
+    """F12 taps far shorter than a frame each toggle full screen once."""
+    tally = Tally()
+    with session(exe, prefix, screen, work) as s:
+        with s.viewer("taps-F12", SLOW, debug="-all,+win") as v:
+            v.answer(START_CAPTION, "y")
+            wid = v.wait_window(CAPTION)
+            figure_picture(v, wid, timeout=60)
+            fullscreen = True
+            for _ in range(TAP_ROUNDS):
+                fresh = tap_reopens(v, wid, "F12")
+                tally.note("F12", fresh)
+                if fresh:
+                    wid = fresh
+                    fullscreen = not fullscreen
+                    if fullscreen:
+                        check_fullscreen(v, wid, DISPLAY_ROWS[2])
+                    else:
+                        check_windowed(v, wid, DISPLAY_ROWS[2], trimmed=True)
+            tap_escape(v, wid, tally)
+    tally.check()
+
+
 SCENARIOS = {
     "startup": (startup, MEDIUM),
     "fullscreen_refused": (fullscreen_refused, MEDIUM),
@@ -525,6 +701,8 @@ SCENARIOS = {
     "options": (options, MEDIUM),
     "keys_display": (keys_display, LARGE),
     "keys_camera": (keys_camera, LARGE),
+    "quick_taps": (quick_taps, LARGE),
+    "quick_taps_fullscreen": (quick_taps_fullscreen, SMALL),
 }
 
 if __name__ == "__main__":
