@@ -21,8 +21,8 @@ inline int previous_mode_index(int index) {
 // one command, however short the tap; auto-repeat presses again while the
 // key is held. Each command takes only its own key's press, so a press that
 // arrives during the pass (in the help box, say) is acted on in the next.
-// Returns false when reopening the
-// window failed; the commands after it are then not run.
+// Returns false when reopening the window failed; the commands after it are
+// then not run.
 template <class Window>
 bool run_key_commands(Window& window) {
     if (take_press(keys::F12)) {
