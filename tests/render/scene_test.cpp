@@ -10,7 +10,8 @@
 
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "egl_context.h"
+#include "platform/egl_offscreen.h"
+#include "projection.h"
 #include "render/scene.h"
 
 namespace {
@@ -56,46 +57,22 @@ bool is_brown(const Rgb& c) { return near_colour(c, 179, 128, 77); }
 bool is_green(const Rgb& c) { return near_colour(c, 0, 255, 0); }
 bool is_black(const Rgb& c) { return near_colour(c, 0, 0, 0); }
 
-struct Pixel {
-    double x, y;
-};
-
-// Where a point of the figure lands on screen, worked out here independently
-// of GL: moved by the camera, turned by yaw about y, then by pitch about x,
-// then projected with a 45-degree field of view.
+// The projection of the current camera onto the test's picture.
 Pixel project(double x, double y, double z) {
-    x += viewer.cam_x;
-    y += viewer.cam_y;
-    z += viewer.cam_z;
-    const double yaw = viewer.yaw * kPi / 180.0;
-    const double x1 = x * std::cos(yaw) + z * std::sin(yaw);
-    const double z1 = -x * std::sin(yaw) + z * std::cos(yaw);
-    const double pitch = viewer.pitch * kPi / 180.0;
-    const double y2 = y * std::cos(pitch) - z1 * std::sin(pitch);
-    const double z2 = y * std::sin(pitch) + z1 * std::cos(pitch);
-    const double f = 1.0 / std::tan(22.5 * kPi / 180.0);
-    const double aspect = static_cast<double>(kWidth) / kHeight;
-    const double ndc_x = f / aspect * x1 / -z2;
-    const double ndc_y = f * y2 / -z2;
-    return Pixel{(ndc_x + 1.0) / 2.0 * kWidth, (1.0 - ndc_y) / 2.0 * kHeight};
-}
-
-double distance_to_segment(Pixel p, Pixel a, Pixel b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy);
-    t = t < 0 ? 0 : (t > 1 ? 1 : t);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+    return project_point(View{viewer.cam_x, viewer.cam_y, viewer.cam_z, viewer.pitch, viewer.yaw, kWidth, kHeight},
+                         x, y, z);
 }
 
 class Scene : public ::testing::Test {
 protected:
     void SetUp() override {
-        gl_ = std::make_unique<OffscreenGl>(kWidth, kHeight);
+        gl_ = std::make_unique<OffscreenGl>();
         if (!gl_->has_display()) {
             if (std::getenv("POLYTREE_REQUIRE_GL") != nullptr) FAIL() << "GL required: " << gl_->why();
             GTEST_SKIP() << "no EGL display for an off-screen GL context: " << gl_->why();
         }
         ASSERT_TRUE(gl_->ok()) << gl_->why();
+        ASSERT_TRUE(gl_->use_framebuffer(kWidth, kHeight)) << gl_->why();
         init_viewer("");
     }
     void TearDown() override { gl_.reset(); }

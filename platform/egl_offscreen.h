@@ -1,0 +1,43 @@
+#pragma once
+// An off-screen OpenGL context for drawing the figure without a window or a
+// screen: EGL on Mesa's surfaceless platform, drawing into a framebuffer
+// object so that the picture's size is bound only by the driver's limit.
+// Linux only; the Windows program draws into its window through WGL.
+
+#include <string>
+
+class OffscreenGl {
+public:
+    // Creates a desktop OpenGL context and makes it current, with no
+    // framebuffer yet: the driver's limits can be asked for first.
+    OffscreenGl();
+    ~OffscreenGl();
+    OffscreenGl(const OffscreenGl&) = delete;
+    OffscreenGl& operator=(const OffscreenGl&) = delete;
+
+    // False when no EGL display could be opened at all (no driver, no
+    // device): the one failure that says nothing about the program.
+    bool has_display() const { return display_ != nullptr; }
+    // False when anything failed; why() says which step.
+    bool ok() const { return ok_; }
+    const std::string& why() const { return why_; }
+
+    // The largest width and height a framebuffer may have on this driver.
+    int max_size() const;
+
+    // Gives the context a colour and depth framebuffer of that size and
+    // draws into it from now on. False, with why() set, when the driver
+    // refuses it.
+    bool use_framebuffer(int width, int height);
+
+private:
+    void release_framebuffer();
+
+    bool ok_ = false;
+    std::string why_;
+    void* display_ = nullptr;
+    void* context_ = nullptr;
+    unsigned framebuffer_ = 0;
+    unsigned colour_ = 0;
+    unsigned depth_ = 0;
+};
