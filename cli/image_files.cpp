@@ -1,0 +1,166 @@
+#include "cli/image_files.h"
+
+#include <gif_lib.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+bool write_png(int fd, const Picture& picture, std::string& error) {
+    const int own = dup(fd);
+    std::FILE* file = own < 0 ? nullptr : fdopen(own, "wb");
+    if (file == nullptr) {
+        if (own >= 0) close(own);
+        error = std::string("cannot open the PNG file: ") + std::strerror(errno);
+        return false;
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof(image));
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_RGB;
+    // A negative stride: GL's rows come bottom first.
+    const png_int_32 stride = -static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image));
+    const bool written = png_image_write_to_stdio(&image, file, 0, picture.rgb.data(), stride, nullptr) != 0;
+    if (!written) error = std::string("libpng: ") + image.message;
+    png_image_free(&image);
+    if (std::fclose(file) != 0 && written) {
+        error = std::string("cannot write the PNG file: ") + std::strerror(errno);
+        return false;
+    }
+    return written;
+}
+
+namespace {
+
+GifFileType* as_gif(void* handle) { return static_cast<GifFileType*>(handle); }
+
+// giflib wants a colour map of a power of two entries, 2 to 256.
+ColorMapObject* make_map(const std::vector<GifColorType>& colours) {
+    int size = 2;
+    while (size < static_cast<int>(colours.size())) size *= 2;
+    std::vector<GifColorType> padded(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
+    std::copy(colours.begin(), colours.end(), padded.begin());
+    return GifMakeMapObject(size, padded.data());
+}
+
+}  // namespace
+
+GifWriter::GifWriter(int fd, int width, int height, int delay_ms)
+    : fd_(fd), width_(width), height_(height), delay_cs_((delay_ms + 5) / 10) {}
+
+GifWriter::~GifWriter() {
+    if (gif_ != nullptr) {
+        int code = 0;
+        EGifCloseFile(as_gif(gif_), &code);
+    }
+}
+
+bool GifWriter::fail(const char* step, int code, std::string& error) {
+    const char* why = GifErrorString(code);
+    error = std::string("giflib: ") + step + ": " + (why != nullptr ? why : "unknown error");
+    return false;
+}
+
+bool GifWriter::start(const std::vector<Colour>& palette, std::string& error) {
+    // giflib closes the descriptor it is given; the caller keeps its own.
+    const int own = dup(fd_);
+    int code = 0;
+    GifFileType* gif = own < 0 ? nullptr : EGifOpenFileHandle(own, &code);
+    if (gif == nullptr) {
+        if (own >= 0) close(own);
+        return fail("open", code, error);
+    }
+    gif_ = gif;
+    EGifSetGifVersion(gif, true);  // extensions need GIF89a
+    std::vector<GifColorType> colours;
+    for (const Colour& c : palette) colours.push_back(GifColorType{c.r, c.g, c.b});
+    ColorMapObject* map = make_map(colours);
+    const int put = EGifPutScreenDesc(gif, width_, height_, map->BitsPerPixel, 0, map);
+    GifFreeMapObject(map);
+    if (put != GIF_OK) return fail("screen", gif->Error, error);
+    global_ = palette;
+
+    // Loop for ever (the Netscape application extension, count 0).
+    static const GifByteType netscape[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    static const GifByteType forever[] = {1, 0, 0};
+    if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
+        EGifPutExtensionBlock(gif, sizeof(netscape), netscape) != GIF_OK ||
+        EGifPutExtensionBlock(gif, sizeof(forever), forever) != GIF_OK || EGifPutExtensionTrailer(gif) != GIF_OK) {
+        return fail("loop extension", gif->Error, error);
+    }
+    return true;
+}
+
+bool GifWriter::add(const Picture& picture, std::string& error) {
+    // Colours are looked up in the first frame's palette; a colour it lacks
+    // is added for this frame, which then carries a palette of its own. The
+    // figure has a handful, so a linear search with the last hit first is
+    // the quick way.
+    std::vector<Colour> palette = global_;
+    indices_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    const std::uint8_t* rgb = picture.rgb.data();
+    std::size_t last = 0;
+    for (int row = 0; row < height_; ++row) {
+        // GIF rows go top down; GL's come bottom first.
+        const std::uint8_t* source = rgb + static_cast<std::size_t>(height_ - 1 - row) * width_ * 3;
+        std::uint8_t* target = indices_.data() + static_cast<std::size_t>(row) * width_;
+        for (int x = 0; x < width_; ++x, source += 3) {
+            const Colour c{source[0], source[1], source[2]};
+            if (last >= palette.size() || !(palette[last] == c)) {
+                last = 0;
+                while (last < palette.size() && !(palette[last] == c)) ++last;
+                if (last == palette.size()) {
+                    if (palette.size() == 256) {
+                        error = "frame " + std::to_string(frames_) +
+                                " has more than 256 colours: a GIF cannot hold it without loss";
+                        return false;
+                    }
+                    palette.push_back(c);
+                }
+            }
+            target[x] = static_cast<std::uint8_t>(last);
+        }
+    }
+    if (gif_ == nullptr && !start(palette, error)) return false;
+    GifFileType* gif = as_gif(gif_);
+    ColorMapObject* local = nullptr;
+    if (palette.size() > global_.size()) {
+        std::vector<GifColorType> colours;
+        for (const Colour& c : palette) colours.push_back(GifColorType{c.r, c.g, c.b});
+        local = make_map(colours);
+    }
+
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSAL_UNSPECIFIED;
+    control.UserInputFlag = false;
+    control.DelayTime = delay_cs_;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    EGifGCBToExtension(&control, extension);
+    bool ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof(extension), extension) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, width_, height_, false, local) == GIF_OK;
+    for (int row = 0; ok && row < height_; ++row) {
+        ok = EGifPutLine(gif, indices_.data() + static_cast<std::size_t>(row) * width_, width_) == GIF_OK;
+    }
+    if (local != nullptr) GifFreeMapObject(local);
+    if (!ok) return fail("frame", gif->Error, error);
+    ++frames_;
+    return true;
+}
+
+bool GifWriter::finish(std::string& error) {
+    if (gif_ == nullptr) {
+        error = "no frames to write";
+        return false;
+    }
+    int code = 0;
+    const int closed = EGifCloseFile(as_gif(gif_), &code);
+    gif_ = nullptr;
+    if (closed != GIF_OK) return fail("close", code, error);
+    return true;
+}

@@ -1,0 +1,181 @@
+// polytree-render: the viewer's frame drawn off-screen and saved as a PNG
+// still or a GIF animation, or timed with --bench. It draws with the
+// viewer's own state, GL set-up, projection and scene, so a picture is
+// exactly what the viewer would show with the same words, camera and frame.
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/image_files.h"
+#include "cli/output_file.h"
+#include "cli/progress.h"
+#include "cli/render_args.h"
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "platform/display_modes.h"
+#include "platform/egl_offscreen.h"
+#include "render/scene.h"
+
+#ifndef POLYTREE_VERSION
+#define POLYTREE_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int EXIT_DONE = 0;
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_BAD_ARGUMENTS = 2;
+
+// Stills from this many pixels on take long enough to show their progress.
+constexpr long LARGE_PICTURE = 4096L * 4096L;
+
+int complain(int code, const std::string& message) {
+    std::fprintf(stderr, "polytree-render: %s\n", message.c_str());
+    return code;
+}
+
+Picture read_picture(int width, int height) {
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    return picture;
+}
+
+bool gl_failed(std::string& error) {
+    const GLenum code = glGetError();
+    if (code == GL_NO_ERROR) return false;
+    error = code == GL_OUT_OF_MEMORY ? "the GL driver ran out of memory" : "the GL driver reported error " +
+                                                                                  std::to_string(code);
+    return true;
+}
+
+std::string words_of(const RenderRequest& r) {
+    return "B" + std::to_string(viewer.branches) + " L" + std::to_string(viewer.levels) + " at " +
+           std::to_string(r.width) + "x" + std::to_string(r.height);
+}
+
+int bench(const RenderRequest& r) {
+    using Clock = std::chrono::steady_clock;
+    const std::uint32_t segments = segments_per_frame(viewer.branches, viewer.levels);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const auto start = Clock::now();
+    const auto until = start + std::chrono::duration<double>(*r.bench_seconds);
+    long frames = 0;
+    auto now = start;
+    do {
+        draw_frame();
+        glFinish();
+        ++frames;
+        now = Clock::now();
+    } while (now < until);
+    std::string error;
+    if (gl_failed(error)) return complain(EXIT_FAILED, error);
+    const double seconds = std::chrono::duration<double>(now - start).count();
+    std::printf("%s on %s: %u segments a frame, %ld frames in %.2f s: %.1f frames/s, %.0f segments/s\n",
+                words_of(r).c_str(), renderer != nullptr ? renderer : "an unknown renderer", segments, frames,
+                seconds, frames / seconds, frames * static_cast<double>(segments) / seconds);
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf("(a sanitized build: use the release build for timing)\n");
+#endif
+    return EXIT_DONE;
+}
+
+int write_still(const RenderRequest& r, OutputFile& out) {
+    const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
+    Progress progress("still", 3, large);
+    draw_scene();
+    progress.update(1);
+    const Picture picture = read_picture(r.width, r.height);
+    std::string error;
+    if (gl_failed(error)) return complain(EXIT_FAILED, error);
+    progress.update(2);
+    if (!write_png(out.fd(), picture, error)) return complain(EXIT_FAILED, error);
+    progress.update(3);
+    return EXIT_DONE;
+}
+
+int write_animation(const RenderRequest& r, OutputFile& out) {
+    Progress progress("frames", r.frames, true);
+    GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
+    std::string error;
+    for (int i = 0; i < r.frames; ++i) {
+        // Frame by frame as the viewer draws them: each advances the twist.
+        draw_frame();
+        const Picture picture = read_picture(r.width, r.height);
+        if (gl_failed(error)) return complain(EXIT_FAILED, error);
+        if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
+        progress.update(i + 1);
+    }
+    if (!gif.finish(error)) return complain(EXIT_FAILED, error);
+    return EXIT_DONE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParsedArgs parsed = parse_render_args(argc, argv);
+    if (!parsed.error.empty()) return complain(EXIT_BAD_ARGUMENTS, parsed.error);
+    RenderRequest r = parsed.request;
+    if (r.help) {
+        std::fputs(render_usage(), stdout);
+        return EXIT_DONE;
+    }
+    if (r.version) {
+        std::printf("polytree-render %s\n", POLYTREE_VERSION);
+        return EXIT_DONE;
+    }
+
+    init_viewer(r.option_text.c_str());
+    viewer.paused = false;
+    if (r.width == 0) {
+        r.width = DISPLAY_MODES[viewer.mode_index].width;
+        r.height = DISPLAY_MODES[viewer.mode_index].height;
+    }
+    if (r.pitch) viewer.pitch = *r.pitch;
+    if (r.yaw) viewer.yaw = *r.yaw;
+    if (r.camera) {
+        viewer.cam_x = (*r.camera)[0];
+        viewer.cam_y = (*r.camera)[1];
+        viewer.cam_z = (*r.camera)[2];
+    }
+
+    // The file first: a place that cannot be written is bad input, found
+    // before any drawing.
+    std::optional<OutputFile> out;
+    if (r.kind != OutputKind::none) {
+        out.emplace(r.output);
+        if (!out->ok()) return complain(EXIT_BAD_ARGUMENTS, out->error());
+    }
+
+    OffscreenGl gl;
+    if (!gl.has_display()) return complain(EXIT_FAILED, "no EGL display to draw on: " + gl.why());
+    if (!gl.ok()) return complain(EXIT_FAILED, "cannot set up OpenGL: " + gl.why());
+    const int limit = gl.max_size();
+    if (r.width > limit || r.height > limit) {
+        return complain(EXIT_BAD_ARGUMENTS, "--size " + std::to_string(r.width) + "x" + std::to_string(r.height) +
+                                                ": beyond this driver's limit of " + std::to_string(limit) + "x" +
+                                                std::to_string(limit));
+    }
+    if (!gl.use_framebuffer(r.width, r.height)) {
+        return complain(EXIT_FAILED, "cannot draw at " + std::to_string(r.width) + "x" + std::to_string(r.height) +
+                                         ": " + gl.why());
+    }
+    setup_gl_state();
+    resize_view(r.width, r.height);
+    // The twist after r.frame frames, one degree at a time as the viewer
+    // adds it, so that the doubles are the viewer's to the last bit.
+    for (int i = 0; i < r.frame; ++i) advance_twist();
+
+    if (r.bench_seconds) return bench(r);
+    const int code = r.kind == OutputKind::png ? write_still(r, *out) : write_animation(r, *out);
+    if (code != EXIT_DONE) return code;
+    if (!out->commit()) return complain(EXIT_FAILED, out->error());
+    return EXIT_DONE;
+}

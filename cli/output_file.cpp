@@ -1,0 +1,87 @@
+#include "cli/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The one temporary file alive, for the signal handler: it may only call
+// async-signal-safe functions, so the name is kept as a plain array.
+char pending[4096];
+
+extern "C" void remove_pending_and_exit(int signal_number) {
+    if (pending[0] != '\0') unlink(pending);
+    _exit(128 + signal_number);
+}
+
+void watch_signals() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal_number, remove_pending_and_exit);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+    struct stat info{};
+    if (stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        error_ = "cannot write '" + path_ + "': it is a folder";
+        return;
+    }
+    const std::size_t slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    temporary_ = folder + "." + name + ".XXXXXX";
+    if (temporary_.size() >= sizeof(pending)) {
+        error_ = "cannot write '" + path_ + "': the name is too long";
+        return;
+    }
+    watch_signals();
+    std::strcpy(pending, temporary_.c_str());
+    fd_ = mkstemp(pending);
+    if (fd_ < 0) {
+        error_ = "cannot write '" + path_ + "': " + std::strerror(errno);
+        pending[0] = '\0';
+        temporary_.clear();
+        return;
+    }
+    temporary_ = pending;
+    // mkstemp makes the file private; the picture gets the usual permissions.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd_, 0666 & ~mask);
+}
+
+OutputFile::~OutputFile() { discard(); }
+
+bool OutputFile::commit() {
+    if (fd_ < 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (fsync(fd) != 0 || close(fd) != 0) {
+        error_ = "cannot write '" + path_ + "': " + std::strerror(errno);
+    } else if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        error_ = "cannot rename '" + temporary_ + "' to '" + path_ + "': " + std::strerror(errno);
+    } else {
+        pending[0] = '\0';
+        temporary_.clear();
+        return true;
+    }
+    discard();
+    return false;
+}
+
+void OutputFile::discard() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+    temporary_.clear();
+    pending[0] = '\0';
+}

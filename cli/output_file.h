@@ -1,0 +1,32 @@
+#pragma once
+// A file that appears under its name only when it is complete: written
+// under a temporary name in the same folder, renamed at the end, removed if
+// anything fails or the program is interrupted.
+
+#include <string>
+
+class OutputFile {
+public:
+    // Creates the temporary file at once, so that an unwritable place is
+    // found before any work is done.
+    explicit OutputFile(std::string path);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    const std::string& error() const { return error_; }
+    int fd() const { return fd_; }
+
+    // Flushes, closes and renames the file to its name. False, with error()
+    // set and nothing left behind, when any step fails.
+    bool commit();
+
+private:
+    void discard();
+
+    std::string path_;
+    std::string temporary_;
+    std::string error_;
+    int fd_ = -1;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The command line of polytree-render: option words as the viewer takes
+// them, and flags. Everything that can be wrong with the arguments is found
+// here, before any GL work starts.
+
+#include <array>
+#include <optional>
+#include <string>
+
+enum class OutputKind { none, png, gif };
+
+struct RenderRequest {
+    std::string option_text;  // the viewer's option words, joined by blanks
+    int width = 0;            // 0: the display mode's size
+    int height = 0;
+    int frame = 0;
+    std::optional<double> pitch;
+    std::optional<double> yaw;
+    std::optional<std::array<double, 3>> camera;
+    std::string output;
+    OutputKind kind = OutputKind::none;
+    int frames = 360;
+    int delay_ms = 40;
+    std::optional<double> bench_seconds;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedArgs {
+    RenderRequest request;
+    std::string error;  // empty when the arguments are good
+};
+
+// argv as main receives it, program name first.
+ParsedArgs parse_render_args(int argc, const char* const* argv);
+
+// The --help text.
+const char* render_usage();
