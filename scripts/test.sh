@@ -11,5 +11,7 @@ cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 cmake --preset native
 cmake --build --preset native -j "$jobs"
+cmake --preset release
+cmake --build --preset release -j "$jobs"
 # CI must have a GL display: the GL tests fail rather than skip here.
 POLYTREE_REQUIRE_GL=1 ctest --preset native -j "$jobs"
