@@ -8,8 +8,8 @@ PACKAGES=(
   cmake make g++ libgtest-dev
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   libwine-dev
-  # the off-screen renderer's file formats
-  libpng-dev libgif-dev
+  # the off-screen renderer's file formats; benchmarks
+  libpng-dev libgif-dev libbenchmark-dev
   # Windows cross build
   g++-mingw-w64-x86-64
   # running and driving the real program

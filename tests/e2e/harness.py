@@ -530,13 +530,14 @@ def view_window_creations(path):
 class Viewer:
     """One polytree.exe process on a screen of its own."""
 
-    def __init__(self, exe, prefix, screen, work_dir, name, args=(), debug="-all"):
+    def __init__(self, exe, prefix, screen, work_dir, name, args=(), debug="-all", extra_env=None):
         self.exe = exe
         self.prefix = prefix
         self.screen = screen
         self.work_dir = work_dir
         self.name = name
         self.env = wine_env(prefix, screen.name, debug)
+        self.env.update(extra_env or {})
         self.x_env = dict(os.environ, DISPLAY=screen.name)
         os.makedirs(work_dir, exist_ok=True)
         self.stdout_path = os.path.join(work_dir, name + ".out.log")
@@ -753,8 +754,8 @@ class Session:
         stop_wineserver(prefix, ":0")
         self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"))
 
-    def viewer(self, name, args=(), debug="-all"):
-        return Viewer(self.exe, self.prefix, self.screen, self.work_dir, name, args, debug)
+    def viewer(self, name, args=(), debug="-all", extra_env=None, exe=None):
+        return Viewer(exe or self.exe, self.prefix, self.screen, self.work_dir, name, args, debug, extra_env)
 
     def close(self):
         stop_wineserver(self.prefix, self.screen.name)

@@ -1,0 +1,88 @@
+// The figure's own work per segment with a timing loop of its own, for the
+// runtimes Google Benchmark is not built for (the MinGW-w64 .exe under
+// Wine): the same measurements as the native benchmark. With --check it
+// instead tests that this runtime's sincos gives its sin and cos to the
+// last bit, the condition for using it.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/figure_work.h"
+
+namespace {
+
+// Nanoseconds per segment of f for work(), run for at least min_seconds.
+template <class Work>
+double ns_per_segment(const Figure& f, Work work, double min_seconds) {
+    using Clock = std::chrono::steady_clock;
+    work();  // warm up
+    long runs = 0;
+    const auto start = Clock::now();
+    auto now = start;
+    do {
+        work();
+        ++runs;
+        now = Clock::now();
+    } while (std::chrono::duration<double>(now - start).count() < min_seconds);
+    const double seconds = std::chrono::duration<double>(now - start).count();
+    return seconds * 1e9 / (static_cast<double>(runs) * static_cast<double>(segments_of(f)));
+}
+
+// Through pointers the compiler cannot turn the pair into one sincos call:
+// this is what separate sin and cos calls cost on this runtime.
+double (*volatile sine_function)(double) = std::sin;
+double (*volatile cosine_function)(double) = std::cos;
+
+void separate_calls(const std::vector<double>& angles) {
+    double (*const sine)(double) = sine_function;
+    double (*const cosine)(double) = cosine_function;
+    for (const double a : angles) {
+        keep(sine(a));
+        keep(cosine(a));
+    }
+}
+
+int check_sincos() {
+    std::mt19937_64 random(20261208);
+    const double ranges[] = {TWO_PI, 1000.0, 1.2e6};
+    long checked = 0, differing = 0;
+    for (const double range : ranges) {
+        std::uniform_real_distribution<double> angle(-range, range);
+        for (int i = 0; i < 200000; ++i) {
+            const double a = angle(random);
+            double s, c;
+            sin_cos(a, s, c);
+            const double expected[2] = {std::sin(a), std::cos(a)};
+            const double actual[2] = {s, c};
+            if (std::memcmp(expected, actual, sizeof(actual)) != 0) {
+                if (++differing <= 5) std::printf("differs at %.17g\n", a);
+            }
+            ++checked;
+        }
+    }
+    std::printf("sin_cos against sin and cos: %ld arguments, %ld differing\n", checked, differing);
+    return differing == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--check") == 0) return check_sincos();
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 0.5;
+    std::printf("%-10s %12s %12s %14s %10s\n", "figure", "emission", "sin_cos", "sin, cos", "own work");
+    for (const Figure& f : bench_figures()) {
+        const std::vector<double> angles = frame_angles(f);
+        const double emit = ns_per_segment(f, [&f] { emit_frame(f); }, seconds);
+        const double trig = ns_per_segment(f, [&angles] { sin_cos_calls(angles); }, seconds);
+        const double both = ns_per_segment(f, [&angles] { separate_calls(angles); }, seconds);
+        const std::string name = "B" + std::to_string(f.branches) + " L" + std::to_string(f.levels);
+        std::printf("%-10s %9.2f ns %9.2f ns %11.2f ns %9.0f%%\n", name.c_str(), emit, trig, both,
+                    100.0 * (emit - trig) / trig);
+    }
+    return 0;
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The figure's own work as the benchmarks measure it: the emission of one
+// frame into a sink that keeps every value but draws nothing, next to the
+// sine and cosine calls that emission makes, on the same arguments.
+
+#include <cstdint>
+#include <vector>
+
+#include "render/math_constants.h"
+#include "render/polygon_tree.h"
+#include "render/trig.h"
+
+// Makes the compiler compute value without spending anything on it.
+template <class T>
+inline void keep(const T& value) {
+#if defined(__GNUC__)
+    asm volatile("" : : "r,m"(value) : "memory");
+#else
+    static volatile T last;
+    last = value;
+#endif
+}
+
+struct NullSink {
+    void colour(const SegmentColour& c) { keep(c.r); }
+    void vertex(double x, double y, double z) {
+        keep(x);
+        keep(y);
+        keep(z);
+    }
+};
+
+// A frame's figure as the scene draws it, with the twist of some frame.
+struct Figure {
+    int branches;
+    int levels;
+    double twist;
+};
+
+inline void emit_frame(const Figure& f) {
+    NullSink sink;
+    emit_polygon_tree(sink, f.levels, f.branches, f.twist, 0.0, -1.0, 0.0, PI / 2.0, 2.0);
+}
+
+// Every angle whose sine and cosine the emission takes, in its order.
+inline void collect_angles(int depth, int n, double twist, double direction, std::vector<double>& out) {
+    out.push_back(direction);
+    if (depth <= 0 || n <= 2) {
+        out.push_back(direction + TWO_PI / n);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        collect_angles(depth - 1, n, twist, (static_cast<double>(i) * TWO_PI) / n + direction + twist, out);
+    }
+}
+
+inline std::vector<double> frame_angles(const Figure& f) {
+    std::vector<double> angles;
+    collect_angles(f.levels, f.branches, f.twist, PI / 2.0, angles);
+    return angles;
+}
+
+inline void sin_cos_calls(const std::vector<double>& angles) {
+    for (const double a : angles) {
+        double s, c;
+        sin_cos(a, s, c);
+        keep(s);
+        keep(c);
+    }
+}
+
+inline std::uint64_t segments_of(const Figure& f) {
+    std::uint64_t total = 1, nodes = 1;
+    for (int level = 0; level < f.levels && f.branches > 2; ++level) {
+        nodes *= static_cast<std::uint64_t>(f.branches);
+        total += nodes;
+    }
+    return total;
+}
+
+// The figures measured: the default, heavier levels, other branch counts.
+// The twist is that of frame 1000, where the angles have long left
+// [0, 2 pi), as they do in any session.
+inline std::vector<Figure> bench_figures() {
+    const double twist = 1000.0 * ONE_DEGREE;
+    return {{3, 7, twist}, {3, 10, twist}, {3, 12, twist}, {4, 6, twist}, {5, 5, twist}, {7, 4, twist}};
+}

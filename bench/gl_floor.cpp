@@ -1,0 +1,75 @@
+// The GL floor: the viewer's window and GL context, and the viewer's exact
+// call stream of one frame, but replayed from arrays computed at start-up,
+// so a frame costs only what the driver takes for it. The viewer's frame
+// rate divided by this one's, measured in the same run, is how much of a
+// frame the figure's own work takes. Options as for the viewer (B, L, G);
+// always windowed; Esc or the close box quits.
+#include <windows.h>
+
+#include <vector>
+
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "platform/display_modes.h"
+#include "platform/gl_window.h"
+#include "render/gl_api.h"
+#include "render/polygon_tree.h"
+
+namespace {
+
+struct Recording {
+    std::vector<SegmentColour> colours;
+    std::vector<double> vertices;  // x, y, z of two vertices per segment
+    void colour(const SegmentColour& c) { colours.push_back(c); }
+    void vertex(double x, double y, double z) { vertices.insert(vertices.end(), {x, y, z}); }
+};
+
+void replay(const Recording& frame) {
+    // What draw_scene calls, in its order, with the viewer's start camera.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glRotatef(static_cast<GLfloat>(viewer.pitch), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<GLfloat>(viewer.yaw), 0.0f, 1.0f, 0.0f);
+    glTranslatef(static_cast<GLfloat>(viewer.cam_x), static_cast<GLfloat>(viewer.cam_y),
+                 static_cast<GLfloat>(viewer.cam_z));
+    glBegin(GL_LINES);
+    const double* v = frame.vertices.data();
+    for (const SegmentColour& c : frame.colours) {
+        glColor3f(c.r, c.g, c.b);
+        glVertex3d(v[0], v[1], v[2]);
+        glVertex3d(v[3], v[4], v[5]);
+        v += 6;
+    }
+    glEnd();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
+    init_viewer(command_line);
+    Recording frame;
+    emit_polygon_tree(frame, viewer.levels, viewer.branches, 0.0, 0.0, -viewer.scale, 0.0, PI / 2.0,
+                      2.0 * viewer.scale);
+    const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+    if (!open_view_window("PolyTree GL floor", mode.width, mode.height, mode.bits, false)) return 1;
+
+    // The viewer's loop: a message when one waits, otherwise a frame.
+    MSG message = {};
+    bool stop = false;
+    while (!stop) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                stop = true;
+            } else {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            continue;
+        }
+        if (viewer.key_pressed[VK_ESCAPE]) stop = true;
+        replay(frame);
+        SwapBuffers(gl_window.device_context);
+    }
+    close_view_window();
+    return 0;
+}

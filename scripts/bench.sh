@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Measures the figure's own work and the viewer's frame rate against the GL
+# floor. Optimised builds only: the release preset natively, the windows
+# preset for the .exe. Takes a few minutes; run it on a quiet machine.
+#   bash scripts/bench.sh [--no-fps]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh >/dev/null
+jobs="$(nproc)"
+cmake --preset release >/dev/null && cmake --build --preset release -j "$jobs" >/dev/null
+cmake --preset windows >/dev/null && cmake --build --preset windows -j "$jobs" >/dev/null
+
+root="build/bench-wine"
+export WINEPREFIX="$PWD/$root/prefix-1024x768" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+python3 -B tests/e2e/harness.py --root "$root" 1024x768 >/dev/null
+
+echo "== $(uname -m), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+echo "== Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri), Wine $(wine --version 2>/dev/null)"
+echo
+echo "== Native (glibc), Google Benchmark: per_segment is the time per segment of the figure"
+build/release/bench/polytree-bench-native --benchmark_min_time=0.5
+echo
+echo "== Native (glibc), own timing loop: ns per segment"
+build/release/bench/polytree-bench
+echo
+echo "== polytree-bench.exe (MinGW-w64 runtime) under Wine: ns per segment"
+wine build/windows/bench/polytree-bench.exe --check
+wine build/windows/bench/polytree-bench.exe
+wineserver -k || true
+
+if [ "${1:-}" != "--no-fps" ]; then
+  echo
+  echo "== Frame rates under Wine + llvmpipe, 640x480, against the GL floor"
+  python3 -B scripts/fps_ratio.py --exe build/windows/polytree.exe \
+    --floor build/windows/bench/polytree-gl-floor.exe --prefix-root "$root"
+fi
