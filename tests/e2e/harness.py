@@ -491,6 +491,71 @@ def msgbox_texts(path):
     return texts
 
 
+class ManifestActivation:
+    """What Wine's loader did with the program's own manifest (WINEDEBUG=+actctx):
+    the process's activation context is built from resource #1 of the .exe."""
+
+    def __init__(self, module, identity, description, dependencies, settings, resolved):
+        self.module = module                # the module the manifest came from
+        self.identity = identity            # (name, version) of the program's assembly
+        self.description = description
+        self.dependencies = dependencies    # [(name, version)] asked for
+        self.settings = settings            # {name: value} of windowsSettings
+        self.resolved = resolved            # [(name, version)] of the assemblies loaded for them
+
+    def __repr__(self):
+        return "ManifestActivation(%r)" % self.__dict__
+
+
+_MANIFEST_IN_MODULE = re.compile(
+    rb'^([0-9a-f]{4,}):trace:actctx:get_manifest_in_module looking for res #0001 in module \S+ L"([^"]*)"$', re.M)
+
+
+def manifest_activation(path, exe_name):
+    """The activation context that Wine built from exe_name's embedded
+    manifest, as the +actctx trace logs it; None when it did not."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except FileNotFoundError:
+        return None
+    found = [m for m in _MANIFEST_IN_MODULE.finditer(data)
+             if m.group(2).decode(errors="replace").lower().endswith("\\\\" + exe_name.lower())]
+    if not found:
+        return None
+    thread = found[0].group(1)
+    identity = description = None
+    dependencies, settings, resolved = [], {}, []
+    for line in data[found[0].end():].split(b"\n"):
+        if not line.startswith(thread + b":trace:actctx:"):
+            continue
+        line = line.decode(errors="replace")
+        if "RtlQueryInformationActivationContext" in line or "get_manifest_in_module" in line:
+            break  # the context is built; the program runs in it
+        m = re.search(r'parse_assembly_identity_elem name=L"([^"]*)" version=(\S+)', line)
+        if m:
+            if identity is None:  # the program's own; the later ones are its dependencies'
+                identity = (m.group(1), m.group(2))
+            continue
+        m = re.search(r'parse_dependent_assembly_elem adding name=L"([^"]*)" version=(\S+)', line)
+        if m:
+            dependencies.append((m.group(1), m.group(2)))
+            continue
+        m = re.search(r'parse_description_elem Got description L"([^"]*)"', line)
+        if m:
+            description = m.group(1)
+            continue
+        m = re.search(r'parse_settings_elem got L"([^"]*)" L"([^"]*)"', line)
+        if m:
+            settings[m.group(1)] = m.group(2)
+            continue
+        m = re.search(r'get_manifest_in_manifest_file loading manifest file L"[^"]*\\\\([^"\\\\]*)\.manifest"', line)
+        if m:
+            resolved.append(m.group(1))
+    return ManifestActivation(found[0].group(2).decode(errors="replace"), identity, description,
+                              dependencies, settings, resolved)
+
+
 _CREATE_VIEW_WINDOW = re.compile(
     rb'trace:win:WIN_CreateWindowEx L?"[^"\n]*" L"OpenGL" ex=([0-9a-fA-F]+) style=([0-9a-fA-F]+) '
     rb'(-?\d+),(-?\d+) (\d+)x(\d+)')
@@ -698,6 +763,10 @@ class Viewer:
 
     def msgbox_texts(self):
         return msgbox_texts(self.stderr_path)
+
+    def manifest_activation(self):
+        """Wine's activation of the program's manifest (needs +actctx)."""
+        return manifest_activation(self.stderr_path, os.path.basename(self.exe))
 
     def last_creation(self):
         """The latest CreateWindowEx of the viewer window (needs +win)."""

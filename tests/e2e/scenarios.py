@@ -171,21 +171,46 @@ def quit_with_escape(viewer, wid):
 
 
 def caption_bytes_in(exe):
-    """The caption is kept scrambled in the program's data: byte i XOR (i + 28)."""
+    """The caption is kept scrambled in the program's data: byte i XOR (i + 28).
+    It stands in plain text nowhere, neither as ASCII nor as UTF-16, the form
+    in which the version resource keeps its texts."""
     with open(exe, "rb") as f:
         image = f.read()
     plain = CAPTION.encode("ascii").ljust(35, b"\0")
     scrambled = bytes(c ^ (i + 28) for i, c in enumerate(plain))
     check(CAPTION.encode("ascii") not in image, "the caption stands in plain text in the program")
+    check(CAPTION.encode("utf-16-le") not in image, "the caption stands in plain UTF-16 text in the program")
     check(image.count(scrambled) == 1, "the scrambled caption is not in the program's data")
+
+
+def check_manifest_activation(viewer):
+    """Wine built the process's activation context from the manifest embedded
+    in the program (+actctx): its identity, Common Controls 6 found among
+    Wine's side-by-side assemblies, and the DPI awareness read. Wine shows
+    neither the controls' look nor DPI scaling; tests/release checks the
+    manifest's full text."""
+    activation = viewer.manifest_activation()
+    check(activation is not None and activation.identity is not None,
+          "Wine found no manifest in the program (+actctx trace)")
+    log("manifest: %r" % activation)
+    check(activation.identity[0] == "PolyTree.polytree",
+          "the manifest's assembly is not PolyTree's: %r" % (activation.identity,))
+    check(activation.dependencies == [("Microsoft.Windows.Common-Controls", "6.0.0.0")],
+          "the manifest's dependencies: %r" % activation.dependencies)
+    check(any(name.startswith("amd64_microsoft.windows.common-controls_6595b64144ccf1df_6.")
+              for name in activation.resolved),
+          "Common Controls 6 was not found for the manifest: %r" % activation.resolved)
+    check(activation.settings.get("dpiAwareness") == "system" and activation.settings.get("dpiAware") == "true",
+          "the manifest's DPI settings as Wine read them: %r" % activation.settings)
 
 
 def startup(exe, prefix, screen, work):
     """Start-up question, the windowed opening, the picture, Esc and the close box."""
     caption_bytes_in(exe)
     with session(exe, prefix, screen, work) as s:
-        with s.viewer("esc", debug="-all,+msgbox,+win") as v:
+        with s.viewer("esc", debug="-all,+msgbox,+win,+actctx") as v:
             question = v.wait_window(START_CAPTION)
+            check_manifest_activation(v)
             wait_for(lambda: v.msgbox_texts(), 10, "the start-up question in the message-box trace")
             check(v.msgbox_texts() == [START_QUESTION], "message boxes shown: %r" % v.msgbox_texts())
             check(not v.find_windows(CAPTION), "the viewer window is up before the question was answered")

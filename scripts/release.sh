@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Makes a release from this source tree in one command:
+#   build/windows/polytree-<version>-win64.zip         polytree.exe, README.md, LICENSE
+#   build/windows/polytree-<version>-win64.zip.sha256  its SHA-256, for sha256sum -c
+# The zip comes from CPack (cmake/windows_program.cmake). The build folder is
+# configured afresh so that no flags are left over from an older configuration.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset windows --fresh
+cmake --build --preset windows -j "$(nproc)" --target package
+
+cd build/windows
+# CPack names the file only; sha256sum -c checks it where the zip is.
+for checksum in polytree-*-win64.zip.sha256; do
+  sha256sum -c "$checksum"
+  echo "release: $PWD/${checksum%.sha256}"
+  echo "release: $PWD/$checksum"
+done
