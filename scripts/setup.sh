@@ -8,6 +8,8 @@ PACKAGES=(
   cmake make g++ libgtest-dev
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   libwine-dev
+  # the fuzzer of the command line (libFuzzer)
+  clang-14 libclang-rt-14-dev
   # Windows cross build
   g++-mingw-w64-x86-64
   # running and driving the real program
