@@ -773,8 +773,12 @@ def reopen_soak(exe, prefix, screen, work):
             figure_picture(v, wid)
             windows = settled_window_count(v)
             wid, resident = soak_reopenings(v, wid, SOAK_REOPENINGS)
-            log("reopen-soak: resident memory (MB) every ten reopenings: %s"
-                % ", ".join("%.1f" % (kb / 1024) for kb in resident[::10]))
+            marks = sorted(set(range(0, len(resident), 10)) | {len(resident) - 1})
+            log("reopen-soak: resident memory (MB) before the first and after every tenth reopening: %s"
+                % ", ".join("%d: %.1f" % (n, resident[n] / 1024) for n in marks))
+            later = resident[RSS_BASE_REOPENING:] or resident
+            log("reopen-soak: from reopening %d on: lowest %.1f MB, highest %.1f MB"
+                % (RSS_BASE_REOPENING, min(later) / 1024, max(later) / 1024))
             check_flat_memory(resident)
             wait_window_count(v, windows)
             quit_with_escape(v, wid)
