@@ -27,7 +27,9 @@ constexpr std::uint64_t SEGMENT_BOUND = 1048576u;  // 2^20, as the README states
 }
 
 void expect_equal(const char* what, long long got, long long expected) {
-    if (got != expected) fail(std::string(what) + " is " + std::to_string(got) + ", expected " + std::to_string(expected));
+    if (got != expected) {
+        fail(std::string(what) + " is " + std::to_string(got) + ", expected " + std::to_string(expected));
+    }
 }
 
 // Words are the maximal runs of characters other than the space.
@@ -62,8 +64,8 @@ long long standard_conversion(const std::string& text) {
         if (significant > 0 || text[i] != '0') ++significant;
     }
     if (minus) value = (WRAP - value) % WRAP;
-    const long long result =
-        value >= WRAP / 2 ? static_cast<long long>(value) - static_cast<long long>(WRAP) : static_cast<long long>(value);
+    const long long pattern = static_cast<long long>(value);
+    const long long result = value >= WRAP / 2 ? pattern - static_cast<long long>(WRAP) : pattern;
 
     // Where nothing wraps, the C library's own conversion must agree.
     if (significant <= 9) {
