@@ -781,6 +781,7 @@ def reopen_soak(exe, prefix, screen, work):
                 % (RSS_BASE_REOPENING, min(later) / 1024, max(later) / 1024))
             check_flat_memory(resident)
             wait_window_count(v, windows)
+            log("reopen-soak: %d X windows on the screen before the first reopening and after the last" % windows)
             quit_with_escape(v, wid)
 
 
