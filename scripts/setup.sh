@@ -10,6 +10,8 @@ PACKAGES=(
   libwine-dev
   # the off-screen renderer's file formats; benchmarks
   libpng-dev libgif-dev libbenchmark-dev
+  # the fuzzer of the command line (libFuzzer)
+  clang-14 libclang-rt-14-dev
   # Windows cross build
   g++-mingw-w64-x86-64
   # running and driving the real program

@@ -15,3 +15,5 @@ cmake --preset release
 cmake --build --preset release -j "$jobs"
 # CI must have a GL display: the GL tests fail rather than skip here.
 POLYTREE_REQUIRE_GL=1 ctest --preset native -j "$jobs"
+# About a minute of fuzzing the command line; any finding fails.
+bash scripts/fuzz.sh 60

@@ -612,6 +612,7 @@ class Viewer:
                                          stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                          start_new_session=True)
         self.trace = TraceReader(self.stderr_path)
+        self._program_pid = None
         log("%s: started wine %s %s (pid %d) on %s" % (name, os.path.basename(exe), " ".join(args),
                                                       self.proc.pid, screen.name))
 
@@ -646,6 +647,44 @@ class Viewer:
     def assert_alive(self, when):
         if not self.running():
             raise Failure("%s exited (code %s) %s" % (self.name, self.proc.returncode, when))
+
+    # -- resources -----------------------------------------------------------
+
+    def program_pid(self):
+        """The process whose command line holds polytree.exe, among those of
+        the session this viewer was started in (Wine's loader becomes it)."""
+        if self._program_pid is None:
+            name = os.path.basename(self.exe).encode()
+            for entry in os.listdir("/proc"):
+                if not entry.isdigit():
+                    continue
+                try:
+                    with open("/proc/%s/cmdline" % entry, "rb") as f:
+                        command = f.read()
+                    with open("/proc/%s/stat" % entry, "rb") as f:
+                        session_id = int(f.read().rsplit(b")", 1)[1].split()[3])
+                except (OSError, IndexError, ValueError):
+                    continue
+                if session_id == self.proc.pid and name in command:
+                    self._program_pid = int(entry)
+                    break
+            check(self._program_pid is not None, "%s: no process running %s" % (self.name, name.decode()))
+        return self._program_pid
+
+    def resident_kb(self):
+        """The program's resident memory (VmRSS), in KiB."""
+        self.assert_alive("while reading its memory")
+        with open("/proc/%d/status" % self.program_pid()) as f:
+            m = re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M)
+        check(m, "%s: no VmRSS in /proc/%d/status" % (self.name, self.program_pid()))
+        return int(m.group(1))
+
+    def x_window_count(self):
+        """Every X window on the screen, root excluded. The screen is the
+        scenario's own: its windows are the program's and those of Wine's
+        desktop process for the program's prefix."""
+        out = run_tool(["xwininfo", "-root", "-tree"], self.x_env).stdout.decode()
+        return len(re.findall(r"^\s+0x[0-9a-f]+\s", out, re.M))
 
     # -- windows -------------------------------------------------------------
 

@@ -11,7 +11,7 @@ import sys
 import time
 
 from harness import (BLACK, BROWN, CAPTION, CLOSE_NOTICE, DISPLAY_ROWS, ERROR_CAPTION, FALLBACK_CAPTION,
-                     FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION, OtherClient,
+                     FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION, Failure, OtherClient,
                      Session, check, log, main_for, poll, send_delete_window, wait_for)
 
 # Screen sizes, each with its own prefix. Full screen at 640x480 is accepted
@@ -148,6 +148,29 @@ def new_window(viewer, old_wid, timeout=20):
     wid = wait_for(probe, timeout, "the reopened viewer window", interval=0.2)
     viewer.wait_window_gone(old_wid)
     return wid
+
+
+def settled_window_count(viewer, timeout=15):
+    """The number of X windows on the screen once it has held still for a
+    second: a closed window's X window can linger for a while."""
+    counts = []
+
+    def probe():
+        counts.append(viewer.x_window_count())
+        return counts[-1] if len(counts) >= 5 and len(set(counts[-5:])) == 1 else None
+    return wait_for(probe, timeout, "the number of X windows to settle", interval=0.25)
+
+
+def wait_window_count(viewer, expected, timeout=15):
+    """Waits for the screen's X windows to come back to expected."""
+    counts = []
+
+    def probe():
+        counts.append(viewer.x_window_count())
+        return counts[-1] == expected
+    if not poll(probe, timeout, interval=0.25):
+        raise Failure("%d X windows on the screen %.0f s after the last reopening, %d before the first"
+                      % (counts[-1], timeout, expected))
 
 
 def settled_geometry(viewer, wid, expected, timeout=3):
@@ -697,13 +720,15 @@ def quick_taps(exe, prefix, screen, work):
 
 
 def quick_taps_fullscreen(exe, prefix, screen, work):
-    """F12 taps far shorter than a frame each toggle full screen once."""
+    """F12 taps far shorter than a frame each toggle full screen once; back
+    in full screen, the X windows are as many as before."""
     tally = Tally()
     with session(exe, prefix, screen, work) as s:
         with s.viewer("taps-F12", SLOW, debug="-all,+win") as v:
             v.answer(START_CAPTION, "y")
             wid = v.wait_window(CAPTION)
             figure_picture(v, wid, timeout=60)
+            windows = settled_window_count(v)
             fullscreen = True
             for _ in range(TAP_ROUNDS):
                 fresh = tap_reopens(v, wid, "F12")
@@ -715,8 +740,74 @@ def quick_taps_fullscreen(exe, prefix, screen, work):
                         check_fullscreen(v, wid, DISPLAY_ROWS[2])
                     else:
                         check_windowed(v, wid, DISPLAY_ROWS[2], trimmed=True)
+            if fullscreen:
+                wait_window_count(v, windows)
             tap_escape(v, wid, tally)
     tally.check()
+
+
+# Reopenings in a row of the reopen soak; scripts/soak.sh --reopen N sets
+# more. The walk goes through rows 3, 2, 1, 2, all of which fit the screen
+# with their frame.
+SOAK_REOPENINGS = int(os.environ.get("POLYTREE_E2E_REOPENINGS", "60"))
+SOAK_WALK = [("plus", 1), ("minus", -1), ("minus", -1), ("plus", 1)]
+# Resident memory wanders by about 2 MB from one reopening to the next; a
+# leak of 100 KB per reopening would add 5 MB over fifty.
+RSS_SLACK_KB = 5 * 1024
+RSS_BASE_REOPENING = 10
+
+
+def soak_reopenings(viewer, wid, count, row=2):
+    """count reopenings in a row by quick taps of the SOAK_WALK keys, each
+    waited for until its new window shows the figure at the row's size.
+    Returns the last window and the resident memory (KiB) after each
+    reopening, first entry before any."""
+    resident = [viewer.resident_kb()]
+    started = time.monotonic()
+    for n in range(1, count + 1):
+        key, step = SOAK_WALK[(n - 1) % len(SOAK_WALK)]
+        fresh = tap_reopens(viewer, wid, key)
+        check(fresh, "reopening %d: the %s tap opened no new window" % (n, key))
+        wid = fresh
+        row = (row + step) % len(DISPLAY_ROWS)
+        size = DISPLAY_ROWS[row]
+        info = settled_geometry(viewer, wid, size)
+        check(info.size == size, "reopening %d (%s): client %dx%d, expected row %d (%dx%d)"
+              % (n, key, info.width, info.height, row, size[0], size[1]))
+        resident.append(viewer.resident_kb())
+        if n % 10 == 0 or n == count:
+            log("%s: reopening %d: resident %.1f MB, %.2f s a reopening so far"
+                % (viewer.name, n, resident[-1] / 1024, (time.monotonic() - started) / n))
+    return wid, resident
+
+
+def check_flat_memory(resident):
+    base = resident[min(RSS_BASE_REOPENING, len(resident) - 1)]
+    check(resident[-1] <= base + RSS_SLACK_KB,
+          "resident memory grew from %.1f MB after reopening %d to %.1f MB after reopening %d"
+          % (base / 1024, RSS_BASE_REOPENING, resident[-1] / 1024, len(resident) - 1))
+
+
+def reopen_soak(exe, prefix, screen, work):
+    """Many display-row changes in a row by quick plus and minus taps: each
+    gives a new window with the figure, resident memory stays flat, the X
+    windows come back to their number, and Esc still quits with 0."""
+    with session(exe, prefix, screen, work) as s:
+        with s.viewer("reopen-soak") as v:
+            wid = start_windowed(v)
+            figure_picture(v, wid)
+            windows = settled_window_count(v)
+            wid, resident = soak_reopenings(v, wid, SOAK_REOPENINGS)
+            marks = sorted(set(range(0, len(resident), 10)) | {len(resident) - 1})
+            log("reopen-soak: resident memory (MB) before the first and after every tenth reopening: %s"
+                % ", ".join("%d: %.1f" % (n, resident[n] / 1024) for n in marks))
+            later = resident[RSS_BASE_REOPENING:] or resident
+            log("reopen-soak: from reopening %d on: lowest %.1f MB, highest %.1f MB"
+                % (RSS_BASE_REOPENING, min(later) / 1024, max(later) / 1024))
+            check_flat_memory(resident)
+            wait_window_count(v, windows)
+            log("reopen-soak: %d X windows on the screen before the first reopening and after the last" % windows)
+            quit_with_escape(v, wid)
 
 
 SCENARIOS = {
@@ -728,6 +819,7 @@ SCENARIOS = {
     "keys_camera": (keys_camera, LARGE),
     "quick_taps": (quick_taps, LARGE),
     "quick_taps_fullscreen": (quick_taps_fullscreen, SMALL),
+    "reopen_soak": (reopen_soak, MEDIUM),
 }
 
 if __name__ == "__main__":
