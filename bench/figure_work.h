@@ -14,7 +14,7 @@
 template <class T>
 inline void keep(const T& value) {
 #if defined(__GNUC__)
-    asm volatile("" : : "r,m"(value) : "memory");
+    asm volatile("" : : "r,m"(value));
 #else
     static volatile T last;
     last = value;

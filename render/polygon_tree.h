@@ -42,35 +42,55 @@ public:
 
     // One edge of the regular n-gon of radius length about the node.
     void leaf(double cx, double cy, double cz, double direction, double length) {
-        double s, c;
-        sin_cos(direction, s, c);
+        // Both calls before either result is used: the second need not wait
+        // for the first one's values to come back.
+        double s0, c0, s1, c1;
+        sin_cos(direction, s0, c0);
+        sin_cos(direction + turn_, s1, c1);
         sink_.colour(LEAF_COLOUR);
-        sink_.vertex(cx + length * c, cy + length * s, cz);
-        sin_cos(direction + turn_, s, c);
-        sink_.vertex(cx + length * c, cy + length * s, cz);
+        sink_.vertex(cx + length * c0, cy + length * s0, cz);
+        sink_.vertex(cx + length * c1, cy + length * s1, cz);
     }
 
-    // A trunk and its n children; depth >= 1 and n >= 3.
+    // A trunk and its n children, depth levels deep; depth >= 1 and n >= 3.
     void node(int depth, double cx, double cy, double cz, double direction) {
-        double s, c;
-        sin_cos(direction, s, c);
-        const double dx = c * trunk_[depth];
-        const double dy = s * trunk_[depth];
-        const double x = cx + dx;
-        const double y = cy + dy;
-        const double z = cz + 0.0;
-        sink_.colour(TRUNK_COLOUR);
-        sink_.vertex(cx, cy, cz);
-        sink_.vertex(x, y, z);
         if (depth == 1) {
-            const double length = length_[0];
-            for (int i = 0; i < n_; ++i) leaf(x, y, z, (offset(i) + direction) + twist_, length);
+            twig(cx, cy, cz, direction);
+            return;
+        }
+        double x, y, z;
+        trunk(depth, cx, cy, cz, direction, x, y, z);
+        if (depth == 2) {
+            // The last two levels without a call per node: they hold most of it.
+            for (int i = 0; i < n_; ++i) twig(x, y, z, (offset(i) + direction) + twist_);
         } else {
             for (int i = 0; i < n_; ++i) node(depth - 1, x, y, z, (offset(i) + direction) + twist_);
         }
     }
 
 private:
+    // The trunk of a node depth levels deep; its far end in x, y, z.
+    void trunk(int depth, double cx, double cy, double cz, double direction, double& x, double& y, double& z) {
+        double s, c;
+        sin_cos(direction, s, c);
+        const double dx = c * trunk_[depth];
+        const double dy = s * trunk_[depth];
+        x = cx + dx;
+        y = cy + dy;
+        z = cz + 0.0;
+        sink_.colour(TRUNK_COLOUR);
+        sink_.vertex(cx, cy, cz);
+        sink_.vertex(x, y, z);
+    }
+
+    // A node one level deep: its trunk and the n edges of its polygon.
+    void twig(double cx, double cy, double cz, double direction) {
+        double x, y, z;
+        trunk(1, cx, cy, cz, direction, x, y, z);
+        const double length = length_[0];
+        for (int i = 0; i < n_; ++i) leaf(x, y, z, (offset(i) + direction) + twist_, length);
+    }
+
     double offset(int i) const {
         return i < KEPT_OFFSETS ? offsets_[i] : (static_cast<double>(i) * TWO_PI) / n_;
     }
