@@ -7,7 +7,11 @@ Mesa's HUD writing the frame rate twice a second; the first samples after
 the figure is up are dropped. Usage:
 
   python3 scripts/fps_ratio.py --exe build/windows/polytree.exe \\
-      --floor build/windows/bench/polytree-gl-floor.exe --prefix-root DIR [--seconds 8] [--rounds 2]
+      --floor build/windows/bench/polytree-gl-floor.exe --prefix-root DIR [--seconds 8] [--rounds 2] \\
+      [--compare OTHER/polytree.exe]
+
+--compare measures another build of the viewer in the same run, for a
+before-and-after table.
 """
 
 import argparse
@@ -63,11 +67,17 @@ def main():
     parser.add_argument("--prefix-root", required=True)
     parser.add_argument("--seconds", type=float, default=8.0)
     parser.add_argument("--rounds", type=int, default=2)
+    parser.add_argument("--compare", help="another polytree.exe to measure alongside")
     options = parser.parse_args()
-    prefix = os.path.join(options.prefix_root, "prefix-1024x768")
-    make_prefix(prefix, 1024, 768, os.path.join(options.prefix_root, "logs"))
-    work = os.path.join(options.prefix_root, "fps")
-    results = {level: {"floor": [], "viewer": []} for level in LEVELS}
+    # Each program runs in a work folder of its own.
+    options.exe = os.path.abspath(options.exe)
+    options.floor = os.path.abspath(options.floor)
+    options.compare = options.compare and os.path.abspath(options.compare)
+    root = os.path.abspath(options.prefix_root)  # Wine wants an absolute prefix
+    prefix = os.path.join(root, "prefix-1024x768")
+    make_prefix(prefix, 1024, 768, os.path.join(root, "logs"))
+    work = os.path.join(root, "fps")
+    results = {level: {"floor": [], "viewer": [], "compare": []} for level in LEVELS}
     with Session(options.exe, prefix, 1024, 768, work) as s:
         for round_number in range(options.rounds):
             for level in LEVELS:
@@ -78,13 +88,23 @@ def main():
                 log("round %d, B3 L%d: floor %.1f fps, viewer %.1f fps" % (round_number + 1, level, floor, viewer))
                 results[level]["floor"].append(floor)
                 results[level]["viewer"].append(viewer)
+                if options.compare:
+                    other = measure(s, options.compare, "compare-L%d" % level, args, CAPTION, True,
+                                    options.seconds, work)
+                    log("round %d, B3 L%d: the other build %.1f fps" % (round_number + 1, level, other))
+                    results[level]["compare"].append(other)
     print()
-    print("| B3, 640x480, Wine + llvmpipe | GL floor fps | polytree.exe fps | ratio |")
-    print("|---|---|---|---|")
+    compare = " | the other build fps | its ratio" if options.compare else ""
+    print("| B3, 640x480, Wine + llvmpipe | GL floor fps | polytree.exe fps | ratio%s |" % compare)
+    print("|---|---|---|---|%s" % ("---|---|" if options.compare else ""))
     for level in LEVELS:
         floor = statistics.median(results[level]["floor"])
         viewer = statistics.median(results[level]["viewer"])
-        print("| L%d | %.1f | %.1f | %.2fx |" % (level, floor, viewer, viewer / floor))
+        row = "| L%d | %.1f | %.1f | %.2fx |" % (level, floor, viewer, viewer / floor)
+        if options.compare:
+            other = statistics.median(results[level]["compare"])
+            row += " %.1f | %.2fx |" % (other, other / floor)
+        print(row)
 
 
 if __name__ == "__main__":
