@@ -1,11 +1,15 @@
 // The GL floor: the viewer's window and GL context, and the viewer's exact
-// call stream of one frame, but replayed from arrays computed at start-up,
-// so a frame costs only what the driver takes for it. The viewer's frame
+// call stream, but replayed from arrays computed at start-up, so a frame
+// costs only what the driver takes for it. The frames replayed go round the
+// figure's period as the viewer's do (as many of them as fit in memory), so
+// that the driver draws the same shapes. The viewer's frame
 // rate divided by this one's, measured in the same run, is how much of a
 // frame the figure's own work takes. Options as for the viewer (B, L, G);
 // always windowed; Esc or the close box quits.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "core/options.h"
@@ -47,15 +51,25 @@ void replay(const Recording& frame) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
     init_viewer(command_line);
-    Recording frame;
-    emit_polygon_tree(frame, viewer.levels, viewer.branches, 0.0, 0.0, -viewer.scale, 0.0, PI / 2.0,
-                      2.0 * viewer.scale);
+    // The figure of n branches repeats every 360/n frames (one degree each).
+    const int period = viewer.branches > 2 && 360 % viewer.branches == 0 ? 360 / viewer.branches : 360;
+    const std::size_t frame_bytes = (sizeof(SegmentColour) + 6 * sizeof(double)) *
+                                    segments_per_frame(viewer.branches, viewer.levels);
+    const int kept = static_cast<int>(std::max<std::size_t>(1, std::min<std::size_t>(
+        static_cast<std::size_t>(period), (std::size_t{256} << 20) / frame_bytes)));
+    std::vector<Recording> frames(static_cast<std::size_t>(kept));
+    for (int k = 0; k < kept; ++k) {
+        const double twist = (k * period / kept) * ONE_DEGREE;
+        emit_polygon_tree(frames[static_cast<std::size_t>(k)], viewer.levels, viewer.branches, twist, 0.0,
+                          -viewer.scale, 0.0, PI / 2.0, 2.0 * viewer.scale);
+    }
     const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
     if (!open_view_window("PolyTree GL floor", mode.width, mode.height, mode.bits, false)) return 1;
 
     // The viewer's loop: a message when one waits, otherwise a frame.
     MSG message = {};
     bool stop = false;
+    std::size_t next = 0;
     while (!stop) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -67,7 +81,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
             continue;
         }
         if (viewer.key_pressed[VK_ESCAPE]) stop = true;
-        replay(frame);
+        replay(frames[next]);
+        next = (next + 1) % frames.size();
         SwapBuffers(gl_window.device_context);
     }
     close_view_window();
