@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "bench/figure_work.h"
+#include "render/trig_check.h"
 
 namespace {
 
@@ -54,25 +54,10 @@ void separate_calls(const std::vector<double>& angles) {
 }
 
 int check_sincos() {
-    std::mt19937_64 random(20261208);
-    const double ranges[] = {TWO_PI, 1000.0, 1.2e6};
-    long checked = 0, differing = 0;
-    for (const double range : ranges) {
-        std::uniform_real_distribution<double> angle(-range, range);
-        for (int i = 0; i < 200000; ++i) {
-            const double a = angle(random);
-            double s, c;
-            sin_cos(a, s, c);
-            const double expected[2] = {std::sin(a), std::cos(a)};
-            const double actual[2] = {s, c};
-            if (std::memcmp(expected, actual, sizeof(actual)) != 0) {
-                if (++differing <= 5) std::printf("differs at %.17g\n", a);
-            }
-            ++checked;
-        }
-    }
-    std::printf("sin_cos against sin and cos: %ld arguments, %ld differing\n", checked, differing);
-    return differing == 0 ? 0 : 1;
+    const SinCosCheck check = check_sin_cos(200000);
+    std::printf("sin_cos against sin and cos: %ld arguments, %ld differing\n", check.checked, check.differing);
+    if (check.differing != 0) std::printf("first differing at %.17g\n", check.first_differing);
+    return check.differing == 0 ? 0 : 1;
 }
 
 }  // namespace

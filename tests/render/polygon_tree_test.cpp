@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -17,7 +16,7 @@ extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(con
 
 #include "render/math_constants.h"
 #include "render/polygon_tree.h"
-#include "render/trig.h"
+#include "render/trig_check.h"
 
 namespace {
 
@@ -268,22 +267,9 @@ TEST(PolygonTree, EmitsTheSameDoublesAsThePlainRecursion) {
 }
 
 TEST(PolygonTree, SinCosGivesTheStandardSineAndCosineToTheLastBit) {
-    std::mt19937_64 random(20261208);
-    const double ranges[] = {TWO_PI, 1000.0, 1.2e6};
-    int checked = 0;
-    for (const double range : ranges) {
-        std::uniform_real_distribution<double> angle(-range, range);
-        for (int i = 0; i < 200000; ++i) {
-            const double a = angle(random);
-            double s, c;
-            sin_cos(a, s, c);
-            const double expected[2] = {std::sin(a), std::cos(a)};
-            const double actual[2] = {s, c};
-            ASSERT_EQ(std::memcmp(expected, actual, sizeof(actual)), 0) << "angle " << a;
-            ++checked;
-        }
-    }
-    EXPECT_EQ(checked, 600000);
+    const SinCosCheck check = check_sin_cos(200000);
+    EXPECT_EQ(check.checked, 600000);
+    EXPECT_EQ(check.differing, 0) << "first at " << check.first_differing;
 }
 
 #if defined(__SANITIZE_ADDRESS__)
