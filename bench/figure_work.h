@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/options.h"
 #include "render/math_constants.h"
 #include "render/polygon_tree.h"
 #include "render/trig.h"
@@ -69,14 +70,7 @@ inline void sin_cos_calls(const std::vector<double>& angles) {
     }
 }
 
-inline std::uint64_t segments_of(const Figure& f) {
-    std::uint64_t total = 1, nodes = 1;
-    for (int level = 0; level < f.levels && f.branches > 2; ++level) {
-        nodes *= static_cast<std::uint64_t>(f.branches);
-        total += nodes;
-    }
-    return total;
-}
+inline std::uint64_t segments_of(const Figure& f) { return segments_per_frame(f.branches, f.levels); }
 
 // The figures measured: the default, heavier levels, other branch counts.
 // The twist is that of frame 1000, where the angles have long left

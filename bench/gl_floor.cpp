@@ -18,6 +18,7 @@
 #include "platform/gl_window.h"
 #include "render/gl_api.h"
 #include "render/polygon_tree.h"
+#include "render/scene.h"
 
 namespace {
 
@@ -30,12 +31,7 @@ struct Recording {
 
 void replay(const Recording& frame) {
     // What draw_scene calls, in its order, with the viewer's start camera.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glRotatef(static_cast<GLfloat>(viewer.pitch), 1.0f, 0.0f, 0.0f);
-    glRotatef(static_cast<GLfloat>(viewer.yaw), 0.0f, 1.0f, 0.0f);
-    glTranslatef(static_cast<GLfloat>(viewer.cam_x), static_cast<GLfloat>(viewer.cam_y),
-                 static_cast<GLfloat>(viewer.cam_z));
+    begin_frame();
     glBegin(GL_LINES);
     const double* v = frame.vertices.data();
     for (const SegmentColour& c : frame.colours) {

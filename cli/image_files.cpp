@@ -4,7 +4,6 @@
 #include <png.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -39,16 +38,18 @@ namespace {
 
 GifFileType* as_gif(void* handle) { return static_cast<GifFileType*>(handle); }
 
-// giflib wants a colour map of a power of two entries, 2 to 256.
-ColorMapObject* make_map(const std::vector<GifColorType>& colours) {
-    int size = 2;
-    while (size < static_cast<int>(colours.size())) size *= 2;
-    std::vector<GifColorType> padded(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
-    std::copy(colours.begin(), colours.end(), padded.begin());
-    return GifMakeMapObject(size, padded.data());
-}
-
 }  // namespace
+
+// giflib wants a colour map of a power of two entries, 2 to 256.
+ColorMapObject* GifWriter::make_map(const std::vector<Colour>& palette) {
+    int size = 2;
+    while (size < static_cast<int>(palette.size())) size *= 2;
+    std::vector<GifColorType> colours(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        colours[i] = GifColorType{palette[i].r, palette[i].g, palette[i].b};
+    }
+    return GifMakeMapObject(size, colours.data());
+}
 
 GifWriter::GifWriter(int fd, int width, int height, int delay_ms)
     : fd_(fd), width_(width), height_(height), delay_cs_((delay_ms + 5) / 10) {}
@@ -77,9 +78,7 @@ bool GifWriter::start(const std::vector<Colour>& palette, std::string& error) {
     }
     gif_ = gif;
     EGifSetGifVersion(gif, true);  // extensions need GIF89a
-    std::vector<GifColorType> colours;
-    for (const Colour& c : palette) colours.push_back(GifColorType{c.r, c.g, c.b});
-    ColorMapObject* map = make_map(colours);
+    ColorMapObject* map = make_map(palette);
     const int put = EGifPutScreenDesc(gif, width_, height_, map->BitsPerPixel, 0, map);
     GifFreeMapObject(map);
     if (put != GIF_OK) return fail("screen", gif->Error, error);
@@ -129,11 +128,7 @@ bool GifWriter::add(const Picture& picture, std::string& error) {
     if (gif_ == nullptr && !start(palette, error)) return false;
     GifFileType* gif = as_gif(gif_);
     ColorMapObject* local = nullptr;
-    if (palette.size() > global_.size()) {
-        std::vector<GifColorType> colours;
-        for (const Colour& c : palette) colours.push_back(GifColorType{c.r, c.g, c.b});
-        local = make_map(colours);
-    }
+    if (palette.size() > global_.size()) local = make_map(palette);
 
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSAL_UNSPECIFIED;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct ColorMapObject;  // giflib's
+
 // A frame as GL reads it back: 8-bit RGB, bottom row first.
 struct Picture {
     int width = 0;
@@ -34,6 +36,7 @@ private:
         bool operator==(const Colour& o) const { return r == o.r && g == o.g && b == o.b; }
     };
     bool start(const std::vector<Colour>& palette, std::string& error);
+    static ColorMapObject* make_map(const std::vector<Colour>& palette);
     bool fail(const char* step, int code, std::string& error);
 
     void* gif_ = nullptr;  // GifFileType, kept out of this header

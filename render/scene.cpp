@@ -27,13 +27,17 @@ void resize_view(int width, int height) {
     glLoadIdentity();
 }
 
-void draw_scene() {
+void begin_frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glRotatef(static_cast<GLfloat>(viewer.pitch), 1.0f, 0.0f, 0.0f);
     glRotatef(static_cast<GLfloat>(viewer.yaw), 0.0f, 1.0f, 0.0f);
     glTranslatef(static_cast<GLfloat>(viewer.cam_x), static_cast<GLfloat>(viewer.cam_y),
                  static_cast<GLfloat>(viewer.cam_z));
+}
+
+void draw_scene() {
+    begin_frame();
     glBegin(GL_LINES);
     draw_polygon_tree(viewer.levels, viewer.branches, viewer.twist, 0.0, -viewer.scale, 0.0, PI / 2.0,
                       2.0 * viewer.scale);

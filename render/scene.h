@@ -8,6 +8,10 @@ bool setup_gl_state();
 // Viewport and perspective for a client area; a height of 0 counts as 1.
 void resize_view(int width, int height);
 
+// Clears the frame and sets the view from the camera: what every frame does
+// before the figure's line batch.
+void begin_frame();
+
 // One frame of the figure seen from the camera, with the current twist.
 void draw_scene();
 
