@@ -1,13 +1,14 @@
 #include "app/run_viewer.h"
 
 #include "app/help_dialog.h"
-#include "app/key_commands.h"
+#include "core/display_modes.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "platform/display_modes.h"
 #include "platform/gl_window.h"
-#include "platform/input.h"
 #include "render/scene.h"
+#include "viewer/input.h"
+#include "viewer/key_commands.h"
+#include "viewer/texts.h"
 
 namespace {
 
@@ -35,8 +36,7 @@ struct ViewWindow {
 int run_viewer(HINSTANCE instance, const char* option_text) {
     init_viewer(option_text);
 
-    if (MessageBoxA(nullptr, "Would You Like To Run In Fullscreen Mode?", "Start FullScreen?",
-                    MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    if (MessageBoxA(nullptr, texts::START_QUESTION, texts::START_CAPTION, MB_YESNO | MB_ICONQUESTION) == IDNO) {
         viewer.fullscreen = false;
     }
 

@@ -12,9 +12,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/display_modes.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "platform/display_modes.h"
 #include "platform/gl_window.h"
 #include "render/gl_api.h"
 #include "render/polygon_tree.h"

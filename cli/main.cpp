@@ -14,9 +14,9 @@
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/render_args.h"
+#include "core/display_modes.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "platform/display_modes.h"
 #include "platform/egl_offscreen.h"
 #include "render/scene.h"
 

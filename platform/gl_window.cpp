@@ -3,6 +3,7 @@
 #include "core/viewer_state.h"
 #include "platform/window_proc.h"
 #include "render/scene.h"
+#include "viewer/texts.h"
 
 GlWindow gl_window = {nullptr, nullptr, nullptr, nullptr};
 
@@ -31,7 +32,7 @@ static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format request must be
 
 bool colour_bits_chosen = false;
 
-void report_error(const char* text) { MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION); }
+void report_error(const char* text) { MessageBoxA(nullptr, text, texts::ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION); }
 
 void report_shutdown_error(const char* text) {
     MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
@@ -76,13 +77,11 @@ bool open_view_window(const char* caption, int width, int height, int bits, bool
         screen_settings.dmBitsPerPel = static_cast<DWORD>(bits);
         screen_settings.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
         if (ChangeDisplaySettingsA(&screen_settings, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            if (MessageBoxA(nullptr,
-                            "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed "
-                            "Mode Instead?",
-                            "Quor GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+            if (MessageBoxA(nullptr, texts::FALLBACK_QUESTION, texts::FALLBACK_CAPTION,
+                            MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
                 viewer.fullscreen = false;
             } else {
-                MessageBoxA(nullptr, "Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+                MessageBoxA(nullptr, texts::CLOSE_NOTICE, texts::ERROR_CAPTION, MB_OK | MB_ICONSTOP);
                 return false;
             }
         }

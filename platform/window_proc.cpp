@@ -1,8 +1,8 @@
 #include "platform/window_proc.h"
 
-#include "platform/input.h"
-#include "platform/key_codes.h"
 #include "render/scene.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
 
 static_assert(keys::ESCAPE == VK_ESCAPE && keys::SPACE == VK_SPACE && keys::NEXT == VK_NEXT &&
                   keys::END == VK_END && keys::HOME == VK_HOME && keys::LEFT == VK_LEFT && keys::UP == VK_UP &&

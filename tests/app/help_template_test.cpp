@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/help_dialog_id.h"
+#include "viewer/texts.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "expected_calls.h"
 #include "fake_win32.h"
 #include "platform/gl_window.h"
+#include "tests/viewer/keyboard_test.h"
 
 namespace {
 
@@ -25,11 +26,11 @@ using expected::LOOP;
 using expected::open_calls;
 using expected::PREPARATION;
 
-class RunViewerTest : public ::testing::Test {
+class RunViewerTest : public KeyboardTest {
 protected:
     void SetUp() override {
+        KeyboardTest::SetUp();
         fake::reset();
-        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
     }
 
     static void answer_start_question(int answer) { fake::script("MessageBoxA", 1, answer); }

@@ -12,16 +12,17 @@
 
 #include "core/viewer_state.h"
 #include "fake_win32.h"
+#include "tests/viewer/keyboard_test.h"
 
 namespace {
 
 const HWND WINDOW = fake::window(1);
 
-class WindowProcTest : public ::testing::Test {
+class WindowProcTest : public KeyboardTest {
 protected:
     void SetUp() override {
+        KeyboardTest::SetUp();
         fake::reset();
-        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
         viewer.window_active = true;
         viewer.pitch = 0.0;
         viewer.yaw = 0.0;

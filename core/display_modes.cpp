@@ -1,4 +1,4 @@
-#include "platform/display_modes.h"
+#include "core/display_modes.h"
 
 const DisplayMode DISPLAY_MODES[DISPLAY_MODE_COUNT] = {
     {128, 128, 32},

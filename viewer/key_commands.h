@@ -4,11 +4,11 @@
 //   void close();   bool open();   void show_help();
 // so the order and the state changes can be checked on their own.
 
-#include "app/navigation.h"
+#include "core/display_modes.h"
 #include "core/viewer_state.h"
-#include "platform/display_modes.h"
-#include "platform/input.h"
-#include "platform/key_codes.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
+#include "viewer/navigation.h"
 
 inline int next_mode_index(int index) { return (index + 1) % DISPLAY_MODE_COUNT; }
 

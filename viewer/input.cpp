@@ -1,4 +1,4 @@
-#include "platform/input.h"
+#include "viewer/input.h"
 
 #include "core/viewer_state.h"
 

@@ -3,20 +3,24 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/navigation.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "platform/input.h"
-#include "platform/key_codes.h"
+#include "tests/viewer/keyboard_test.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
+#include "viewer/navigation.h"
 
 namespace {
 
-class Navigation : public ::testing::Test {
+class Navigation : public KeyboardTest {
 protected:
-    void SetUp() override { init_viewer(""); }
+    void SetUp() override {
+        KeyboardTest::SetUp();
+        init_viewer("");
+    }
 
     static void hold(std::initializer_list<int> codes) {
-        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
+        all_keys_up();
         for (int code : codes) viewer.key_down[code] = true;
     }
 

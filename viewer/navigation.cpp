@@ -1,11 +1,11 @@
-#include "app/navigation.h"
+#include "viewer/navigation.h"
 
 #include <cmath>
 
 #include "core/viewer_state.h"
-#include "platform/input.h"
-#include "platform/key_codes.h"
 #include "render/math_constants.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
 
 namespace {
 

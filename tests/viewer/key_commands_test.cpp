@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/key_commands.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
-#include "platform/input.h"
-#include "platform/key_codes.h"
+#include "tests/viewer/keyboard_test.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
+#include "viewer/key_commands.h"
 
 namespace {
 
@@ -35,12 +36,12 @@ struct FakeWindow {
 
 using Log = std::vector<std::string>;
 
-class KeyCommands : public ::testing::Test {
+class KeyCommands : public KeyboardTest {
 protected:
     void SetUp() override {
+        KeyboardTest::SetUp();
         init_viewer("");
         viewer.fullscreen = false;
-        for (int code = 0; code < KEY_COUNT; ++code) viewer.key_down[code] = viewer.key_pressed[code] = false;
     }
     // Key-downs as the window procedure hands them on; the keys stay held.
     static void press(std::initializer_list<int> codes) {
