@@ -11,3 +11,5 @@ target_link_libraries(polytree_offscreen PUBLIC OpenGL::EGL OpenGL::GL)
 # The off-screen renderer's file formats; its tests read them back too.
 find_package(PNG REQUIRED)
 find_package(GIF 5 REQUIRED)
+# polytree-render's arguments (header-only).
+find_package(CLI11 2.1 CONFIG REQUIRED)

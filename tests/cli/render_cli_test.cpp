@@ -109,7 +109,7 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
         View view;
     } cases[] = {
         {"", 0, View{0, 0, -3.5, 0, 0, 640, 480}},
-        {"--frame 30", 30, View{0, 0, -3.5, 0, 0, 640, 480}},
+        {"--frame 030", 30, View{0, 0, -3.5, 0, 0, 640, 480}},  // base ten, not octal
         {"--frame 75 --pitch 10 --yaw -20 --camera 0.2,-0.1,-3 --size 500x400", 75,
          View{0.2, -0.1, -3, 10, -20, 500, 400}},
     };
@@ -209,6 +209,11 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         const char* says;
     } cases[] = {
         {"--colour red -o a.png", "--colour"},
+        {"--help --colour", "--colour"},
+        {"-5 -o a.png", "'-5'"},
+        {"--output= a.png", "--output="},
+        {"-o a.png --bench 1", "--bench"},
+        {"--frame 0x10 -o a.png", "--frame"},
         {"-o a.jpg", "a.jpg"},
         {"--size 0x480 -o a.png", "--size"},
         {"--size 640 -o a.png", "--size"},
