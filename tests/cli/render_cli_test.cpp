@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "figure_colours.h"
 #include "projection.h"
 
 namespace fs = std::filesystem;
@@ -26,14 +27,6 @@ namespace {
 struct Outcome {
     int code;
     std::string err;
-};
-
-struct Rgb {
-    int r, g, b;
-    bool near(int R, int G, int B) const { return std::abs(r - R) <= 4 && std::abs(g - G) <= 4 && std::abs(b - B) <= 4; }
-    bool brown() const { return near(179, 128, 77); }
-    bool green() const { return near(0, 255, 0); }
-    bool black() const { return near(0, 0, 0); }
 };
 
 // An RGB picture, top row first.
@@ -130,10 +123,10 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
             for (int x = 0; x < image.width; ++x) {
                 const Rgb p = image.at(x, y);
                 const Pixel centre{x + 0.5, y + 0.5};
-                if (p.brown()) {
+                if (is_brown(p)) {
                     ++brown;
                     EXPECT_LT(distance_to_segment(centre, trunk[0], trunk[1]), 1.5) << x << "," << y;
-                } else if (p.green()) {
+                } else if (is_green(p)) {
                     ++green;
                     double nearest = 1e9;
                     for (int k = 0; k < 3; ++k) {
@@ -141,7 +134,7 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
                     }
                     EXPECT_LT(nearest, 1.5) << "stray green at " << x << "," << y;
                 } else {
-                    EXPECT_TRUE(p.black()) << x << "," << y;
+                    EXPECT_TRUE(is_black(p)) << x << "," << y;
                 }
             }
         }
@@ -190,7 +183,7 @@ TEST_F(RenderCli, AnimationReadsBackFrameByFrameWithTheStillsColours) {
             const GifColorType c = map->Colors[image.RasterBits[i]];
             rgb.insert(rgb.end(), {c.Red, c.Green, c.Blue});
             const Rgb p{c.Red, c.Green, c.Blue};
-            colours.insert(p.brown() ? "brown" : p.green() ? "green" : p.black() ? "black" : "other");
+            colours.insert(is_brown(p) ? "brown" : is_green(p) ? "green" : is_black(p) ? "black" : "other");
         }
         EXPECT_EQ(colours, (std::set<std::string>{"black", "brown", "green"})) << "frame " << f;
         frames.push_back(rgb);
