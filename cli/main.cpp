@@ -120,17 +120,13 @@ int write_animation(const RenderRequest& r, OutputFile& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParsedArgs parsed = parse_render_args(argc, argv);
+    const ParsedArgs parsed = parse_render_args(argc, argv, POLYTREE_VERSION);
     if (!parsed.error.empty()) return complain(EXIT_BAD_ARGUMENTS, parsed.error);
+    if (!parsed.message.empty()) {
+        std::fputs(parsed.message.c_str(), stdout);
+        return EXIT_DONE;
+    }
     RenderRequest r = parsed.request;
-    if (r.help) {
-        std::fputs(render_usage(), stdout);
-        return EXIT_DONE;
-    }
-    if (r.version) {
-        std::printf("polytree-render %s\n", POLYTREE_VERSION);
-        return EXIT_DONE;
-    }
 
     init_viewer(r.option_text.c_str());
     viewer.paused = false;

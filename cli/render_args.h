@@ -22,17 +22,14 @@ struct RenderRequest {
     int frames = 360;
     int delay_ms = 40;
     std::optional<double> bench_seconds;
-    bool help = false;
-    bool version = false;
 };
 
 struct ParsedArgs {
     RenderRequest request;
-    std::string error;  // empty when the arguments are good
+    std::string error;    // empty when the arguments are good
+    std::string message;  // the text of --help or --version: print it, draw nothing
 };
 
-// argv as main receives it, program name first.
-ParsedArgs parse_render_args(int argc, const char* const* argv);
-
-// The --help text.
-const char* render_usage();
+// argv as main receives it, program name first; `version` is what
+// --version tells.
+ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version);

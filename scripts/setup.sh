@@ -10,6 +10,8 @@ PACKAGES=(
   libwine-dev
   # the off-screen renderer's file formats; benchmarks
   libpng-dev libgif-dev libbenchmark-dev
+  # polytree-render's arguments
+  libcli11-dev
   # the fuzzer of the command line (libFuzzer)
   clang-14 libclang-rt-14-dev
   # Windows cross build

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "figure_colours.h"
 #include "projection.h"
 
 namespace fs = std::filesystem;
@@ -26,14 +27,6 @@ namespace {
 struct Outcome {
     int code;
     std::string err;
-};
-
-struct Rgb {
-    int r, g, b;
-    bool near(int R, int G, int B) const { return std::abs(r - R) <= 4 && std::abs(g - G) <= 4 && std::abs(b - B) <= 4; }
-    bool brown() const { return near(179, 128, 77); }
-    bool green() const { return near(0, 255, 0); }
-    bool black() const { return near(0, 0, 0); }
 };
 
 // An RGB picture, top row first.
@@ -109,7 +102,7 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
         View view;
     } cases[] = {
         {"", 0, View{0, 0, -3.5, 0, 0, 640, 480}},
-        {"--frame 30", 30, View{0, 0, -3.5, 0, 0, 640, 480}},
+        {"--frame 030", 30, View{0, 0, -3.5, 0, 0, 640, 480}},  // base ten, not octal
         {"--frame 75 --pitch 10 --yaw -20 --camera 0.2,-0.1,-3 --size 500x400", 75,
          View{0.2, -0.1, -3, 10, -20, 500, 400}},
     };
@@ -130,10 +123,10 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
             for (int x = 0; x < image.width; ++x) {
                 const Rgb p = image.at(x, y);
                 const Pixel centre{x + 0.5, y + 0.5};
-                if (p.brown()) {
+                if (is_brown(p)) {
                     ++brown;
                     EXPECT_LT(distance_to_segment(centre, trunk[0], trunk[1]), 1.5) << x << "," << y;
-                } else if (p.green()) {
+                } else if (is_green(p)) {
                     ++green;
                     double nearest = 1e9;
                     for (int k = 0; k < 3; ++k) {
@@ -141,7 +134,7 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
                     }
                     EXPECT_LT(nearest, 1.5) << "stray green at " << x << "," << y;
                 } else {
-                    EXPECT_TRUE(p.black()) << x << "," << y;
+                    EXPECT_TRUE(is_black(p)) << x << "," << y;
                 }
             }
         }
@@ -190,7 +183,7 @@ TEST_F(RenderCli, AnimationReadsBackFrameByFrameWithTheStillsColours) {
             const GifColorType c = map->Colors[image.RasterBits[i]];
             rgb.insert(rgb.end(), {c.Red, c.Green, c.Blue});
             const Rgb p{c.Red, c.Green, c.Blue};
-            colours.insert(p.brown() ? "brown" : p.green() ? "green" : p.black() ? "black" : "other");
+            colours.insert(is_brown(p) ? "brown" : is_green(p) ? "green" : is_black(p) ? "black" : "other");
         }
         EXPECT_EQ(colours, (std::set<std::string>{"black", "brown", "green"})) << "frame " << f;
         frames.push_back(rgb);
@@ -209,6 +202,11 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         const char* says;
     } cases[] = {
         {"--colour red -o a.png", "--colour"},
+        {"--help --colour", "--colour"},
+        {"-5 -o a.png", "'-5'"},
+        {"--output= a.png", "--output="},
+        {"-o a.png --bench 1", "--bench"},
+        {"--frame 0x10 -o a.png", "--frame"},
         {"-o a.jpg", "a.jpg"},
         {"--size 0x480 -o a.png", "--size"},
         {"--size 640 -o a.png", "--size"},

@@ -10,6 +10,7 @@
 
 #include "core/options.h"
 #include "core/viewer_state.h"
+#include "figure_colours.h"
 #include "platform/egl_offscreen.h"
 #include "projection.h"
 #include "render/scene.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr double kPi = 3.14159265358979323846;
-
-struct Rgb {
-    int r, g, b;
-};
 
 class Image {
 public:
@@ -48,14 +45,6 @@ private:
     int height_;
     std::vector<std::uint8_t> pixels_;
 };
-
-bool near_colour(const Rgb& c, int r, int g, int b) {
-    const int tolerance = 4;
-    return std::abs(c.r - r) <= tolerance && std::abs(c.g - g) <= tolerance && std::abs(c.b - b) <= tolerance;
-}
-bool is_brown(const Rgb& c) { return near_colour(c, 179, 128, 77); }
-bool is_green(const Rgb& c) { return near_colour(c, 0, 255, 0); }
-bool is_black(const Rgb& c) { return near_colour(c, 0, 0, 0); }
 
 // The projection of the current camera onto the test's picture.
 Pixel project(double x, double y, double z) {
