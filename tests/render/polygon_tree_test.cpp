@@ -16,7 +16,7 @@ extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(con
 
 #include "render/math_constants.h"
 #include "render/polygon_tree.h"
-#include "render/trig_check.h"
+#include "tests/render/sin_cos_check.h"
 
 namespace {
 
