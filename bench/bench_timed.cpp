@@ -1,18 +1,15 @@
-// The figure's own work per segment with a timing loop of its own, for the
-// runtimes Google Benchmark is not built for (the MinGW-w64 .exe under
-// Wine): the same measurements as the native benchmark. With --check it
-// instead tests that this runtime's sincos gives its sin and cos to the
-// last bit, the condition for using it.
+// The figure's own work per segment, natively and in the MinGW-w64 .exe
+// under Wine, with one timing loop of its own: Debian has no MinGW build of
+// a benchmark library, and one method on both runtimes keeps their numbers
+// comparable.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/figure_work.h"
-#include "render/trig_check.h"
 
 namespace {
 
@@ -53,18 +50,16 @@ void separate_calls(const std::vector<double>& angles) {
     }
 }
 
-int check_sincos() {
-    const SinCosCheck check = check_sin_cos(200000);
-    std::printf("sin_cos against sin and cos: %ld arguments, %ld differing\n", check.checked, check.differing);
-    if (check.differing != 0) std::printf("first differing at %.17g\n", check.first_differing);
-    return check.differing == 0 ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--check") == 0) return check_sincos();
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 0.5;
+    double seconds = 0.5;
+    char* end = nullptr;
+    if (argc > 1) seconds = std::strtod(argv[1], &end);
+    if (argc > 2 || (argc > 1 && (*end != '\0' || !(seconds > 0.0)))) {
+        std::fprintf(stderr, "usage: polytree-bench [SECONDS per measurement, default 0.5]\n");
+        return 2;
+    }
     std::printf("%-10s %12s %12s %14s %10s\n", "figure", "emission", "sin_cos", "sin, cos", "own work");
     for (const Figure& f : bench_figures()) {
         const std::vector<double> angles = frame_angles(f);

@@ -43,21 +43,18 @@ inline void emit_frame(const Figure& f) {
     emit_polygon_tree(sink, f.levels, f.branches, f.twist, 0.0, -1.0, 0.0, PI / 2.0, 2.0);
 }
 
-// Every angle whose sine and cosine the emission takes, in its order.
-inline void collect_angles(int depth, int n, double twist, double direction, std::vector<double>& out) {
-    out.push_back(direction);
-    if (depth <= 0 || n <= 2) {
-        out.push_back(direction + TWO_PI / n);
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        collect_angles(depth - 1, n, twist, (static_cast<double>(i) * TWO_PI) / n + direction + twist, out);
-    }
-}
+// Hears every angle whose sine and cosine the emission takes, in its order.
+struct AngleSink {
+    std::vector<double>& angles;
+    void colour(const SegmentColour&) {}
+    void vertex(double, double, double) {}
+    void angle(double a) { angles.push_back(a); }
+};
 
 inline std::vector<double> frame_angles(const Figure& f) {
     std::vector<double> angles;
-    collect_angles(f.levels, f.branches, f.twist, PI / 2.0, angles);
+    AngleSink sink{angles};
+    emit_polygon_tree(sink, f.levels, f.branches, f.twist, 0.0, -1.0, 0.0, PI / 2.0, 2.0);
     return angles;
 }
 

@@ -107,25 +107,6 @@ void parse_options(const TokenList& list) {
     }
 }
 
-std::uint32_t segments_per_frame(int branches, int levels) {
-    // Past the first level that breaks the bound the figure only grows, so
-    // counting can stop there; every product stays below 2^31 * 2^21.
-    if (levels <= 0 || branches <= 2) return 1;
-    std::uint64_t segments = 1;  // a lone leaf edge
-    for (int level = 1; level <= levels; ++level) {
-        segments = 1 + static_cast<std::uint64_t>(branches) * segments;  // trunk + children
-        if (segments > MAX_SEGMENTS_PER_FRAME) return MAX_SEGMENTS_PER_FRAME + 1;
-    }
-    return static_cast<std::uint32_t>(segments);
-}
-
-int bounded_levels(int branches, int levels) {
-    if (segments_per_frame(branches, levels) <= MAX_SEGMENTS_PER_FRAME) return levels;
-    int fitting = 0;
-    while (segments_per_frame(branches, fitting + 1) <= MAX_SEGMENTS_PER_FRAME) ++fitting;
-    return fitting;
-}
-
 void init_viewer(const char* option_text) {
     restore_caption();
 

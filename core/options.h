@@ -2,6 +2,7 @@
 // Start-up settings: the option words of the command line applied to the
 // viewer state.
 
+#include <climits>
 #include <cstdint>
 
 // The words of one option text, each an owned NUL-terminated copy.
@@ -35,8 +36,31 @@ int decimal_to_int(const char* text);
 
 // Segments one frame draws for n branches and the given levels, or
 // MAX_SEGMENTS_PER_FRAME + 1 when it would be more than the bound.
-std::uint32_t segments_per_frame(int branches, int levels);
+constexpr std::uint32_t segments_per_frame(int branches, int levels) {
+    // Past the first level that breaks the bound the figure only grows, so
+    // counting can stop there; every product stays below 2^31 * 2^21.
+    if (levels <= 0 || branches <= 2) return 1;
+    std::uint64_t segments = 1;  // a lone leaf edge
+    for (int level = 1; level <= levels; ++level) {
+        segments = 1 + static_cast<std::uint64_t>(branches) * segments;  // trunk + children
+        if (segments > MAX_SEGMENTS_PER_FRAME) return MAX_SEGMENTS_PER_FRAME + 1;
+    }
+    return static_cast<std::uint32_t>(segments);
+}
 
 // levels itself when its figure fits the bound, otherwise the largest level
 // count whose figure fits.
-int bounded_levels(int branches, int levels);
+constexpr int bounded_levels(int branches, int levels) {
+    if (segments_per_frame(branches, levels) <= MAX_SEGMENTS_PER_FRAME) return levels;
+    int fitting = 0;
+    while (segments_per_frame(branches, fitting + 1) <= MAX_SEGMENTS_PER_FRAME) ++fitting;
+    return fitting;
+}
+
+// The most levels any frame draws: three branches, the fewest that branch,
+// grow the slowest and so fit the most levels under the bound (fewer draw a
+// single edge, whatever the levels). The figure's walk is sized by it.
+constexpr int MAX_DRAWN_LEVELS = bounded_levels(3, INT_MAX);
+static_assert(segments_per_frame(3, MAX_DRAWN_LEVELS) <= MAX_SEGMENTS_PER_FRAME &&
+                  segments_per_frame(3, MAX_DRAWN_LEVELS + 1) > MAX_SEGMENTS_PER_FRAME,
+              "the deepest figure fits the bound and one level more does not");

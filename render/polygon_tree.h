@@ -2,8 +2,11 @@
 // The polygon-tree fractal: every line segment of the figure, each preceded
 // by its colour, in depth-first order.
 
-#include <cmath>
+#include <algorithm>
+#include <type_traits>
+#include <utility>
 
+#include "core/options.h"
 #include "render/math_constants.h"
 #include "render/trig.h"
 
@@ -16,17 +19,23 @@ constexpr SegmentColour LEAF_COLOUR{0.0f, 1.0f, 0.0f};
 
 namespace polygon_tree_detail {
 
-// Deeper than this with three or more branches is more than 3^48 segments:
-// such a call cannot finish, but it still runs as the recursion says.
-constexpr int PLANNED_DEPTH = 48;
-// Branch offsets kept at hand; more branches compute theirs as they go.
+// Branch offsets kept at hand; more branches compute theirs as they go
+// (a frame may have a thousand branches at two levels).
 constexpr int KEPT_OFFSETS = 64;
+
+// Whether a sink wants to hear every angle whose sine and cosine the walk
+// takes (the benchmark times those calls alone); the others pay nothing.
+template <class Sink, class = void>
+struct hears_angles : std::false_type {};
+template <class Sink>
+struct hears_angles<Sink, std::void_t<decltype(std::declval<Sink&>().angle(0.0))>> : std::true_type {};
 
 // One walk of the tree. What the recursion would compute again at every
 // node (the branch offsets, the lengths and trunk fractions of each depth,
 // a leaf edge's turn) is computed once, by the same expressions in the same
 // order, so every vertex is the same double; each angle's sine and cosine
-// come from one call. Nothing is allocated.
+// come from one call. Nothing is allocated. depth is at most
+// MAX_DRAWN_LEVELS, the deepest a frame draws.
 template <class Sink>
 class Walk {
 public:
@@ -45,8 +54,8 @@ public:
         // Both calls before either result is used: the second need not wait
         // for the first one's values to come back.
         double s0, c0, s1, c1;
-        sin_cos(direction, s0, c0);
-        sin_cos(direction + turn_, s1, c1);
+        trig(direction, s0, c0);
+        trig(direction + turn_, s1, c1);
         sink_.colour(LEAF_COLOUR);
         sink_.vertex(cx + length * c0, cy + length * s0, cz);
         sink_.vertex(cx + length * c1, cy + length * s1, cz);
@@ -72,11 +81,13 @@ private:
     // The trunk of a node depth levels deep; its far end in x, y, z.
     void trunk(int depth, double cx, double cy, double cz, double direction, double& x, double& y, double& z) {
         double s, c;
-        sin_cos(direction, s, c);
+        trig(direction, s, c);
         const double dx = c * trunk_[depth];
         const double dy = s * trunk_[depth];
         x = cx + dx;
         y = cy + dy;
+        // Not cz itself: a start at -0.0 goes on at +0.0, as the recursion's
+        // cz + dz does, so even then every vertex keeps its bits.
         z = cz + 0.0;
         sink_.colour(TRUNK_COLOUR);
         sink_.vertex(cx, cy, cz);
@@ -91,6 +102,11 @@ private:
         for (int i = 0; i < n_; ++i) leaf(x, y, z, (offset(i) + direction) + twist_, length);
     }
 
+    void trig(double angle, double& sine, double& cosine) {
+        if constexpr (hears_angles<Sink>::value) sink_.angle(angle);
+        sin_cos(angle, sine, cosine);
+    }
+
     double offset(int i) const {
         return i < KEPT_OFFSETS ? offsets_[i] : (static_cast<double>(i) * TWO_PI) / n_;
     }
@@ -100,8 +116,8 @@ private:
     const double twist_;
     const double turn_;
     double offsets_[KEPT_OFFSETS];
-    double length_[PLANNED_DEPTH + 1];
-    double trunk_[PLANNED_DEPTH + 1];
+    double length_[MAX_DRAWN_LEVELS + 1];
+    double trunk_[MAX_DRAWN_LEVELS + 1];
 };
 
 }  // namespace polygon_tree_detail
@@ -110,32 +126,17 @@ private:
 // vertex(x, y, z): every segment, each preceded by its colour, depth first,
 // a trunk before its children. A template so that the GL sink's calls
 // inline: the tree has up to a million segments per frame and an indirect
-// call per vertex would show.
+// call per vertex would show. No frame draws deeper than MAX_DRAWN_LEVELS;
+// a deeper depth draws that many levels.
 template <class Sink>
 void emit_polygon_tree(Sink& sink, int depth, int n, double twist, double cx, double cy, double cz,
                        double direction, double length) {
-    using polygon_tree_detail::PLANNED_DEPTH;
     using polygon_tree_detail::Walk;
     if (depth <= 0 || n <= 2) {
         Walk<Sink>(sink, 0, n, twist, length).leaf(cx, cy, cz, direction, length);
         return;
     }
-    if (depth > PLANNED_DEPTH) {
-        // Past the planned depth one level at a time, as the recursion goes.
-        const double t = (static_cast<double>(n - 2) * length) / static_cast<double>(n - 1);
-        double s, c;
-        sin_cos(direction, s, c);
-        const double dx = c * t;
-        const double dy = s * t;
-        sink.colour(TRUNK_COLOUR);
-        sink.vertex(cx, cy, cz);
-        sink.vertex(cx + dx, cy + dy, cz + 0.0);
-        for (int i = 0; i < n; ++i) {
-            emit_polygon_tree(sink, depth - 1, n, twist, cx + dx, cy + dy, cz + 0.0,
-                              (static_cast<double>(i) * TWO_PI) / n + direction + twist, length / static_cast<double>(n - 1));
-        }
-        return;
-    }
+    depth = std::min(depth, MAX_DRAWN_LEVELS);
     Walk<Sink>(sink, depth, n, twist, length).node(depth, cx, cy, cz, direction);
 }
 

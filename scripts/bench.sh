@@ -18,14 +18,10 @@ python3 -B tests/e2e/harness.py --root "$root" 1024x768 >/dev/null
 echo "== $(uname -m), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "== Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri), Wine $(wine --version 2>/dev/null)"
 echo
-echo "== Native (glibc), Google Benchmark: per_segment is the time per segment of the figure"
-build/release/bench/polytree-bench-native --benchmark_min_time=0.5
-echo
-echo "== Native (glibc), own timing loop: ns per segment"
+echo "== Native (glibc): ns per segment"
 build/release/bench/polytree-bench
 echo
 echo "== polytree-bench.exe (MinGW-w64 runtime) under Wine: ns per segment"
-wine build/windows/bench/polytree-bench.exe --check
 wine build/windows/bench/polytree-bench.exe
 wineserver -k || true
 

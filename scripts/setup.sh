@@ -8,8 +8,8 @@ PACKAGES=(
   cmake make g++ libgtest-dev
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   libwine-dev
-  # the off-screen renderer's file formats; benchmarks
-  libpng-dev libgif-dev libbenchmark-dev
+  # the off-screen renderer's file formats
+  libpng-dev libgif-dev
   # polytree-render's arguments
   libcli11-dev
   # the fuzzer of the command line (libFuzzer)

@@ -134,13 +134,8 @@ void check_words(const char* text, const std::vector<std::string>& expected) {
 
 std::string first_caption;
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The platform hands the command line over as a C string: it ends at the
-    // first NUL.
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const std::string text(bytes, static_cast<std::size_t>(std::find(bytes, bytes + size, '\0') - bytes));
+// Every check on one option text.
+void check_option_text(const std::string& text) {
     const std::vector<std::string> words = split_words(text);
 
     check_words(text.c_str(), words);
@@ -168,5 +163,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string caption(caption_start, caption_end);
     if (first_caption.empty()) first_caption = caption;
     if (caption != first_caption) fail("the caption changed from \"" + first_caption + "\" to \"" + caption + "\"");
+}
+
+// The longest command line Windows hands a program, 32,767 characters, the
+// same on every run: option words of each letter and case, signs and blanks
+// before their digits, numbers short and past 32 bits, zeros ahead of a
+// digit, runs of spaces, and last one word of thousands of digits.
+std::string longest_command_line() {
+    constexpr std::size_t LENGTH = 32767;
+    std::string text = "G" + std::string(300, '0') + "4 ";
+    std::uint32_t state = 20261209;
+    const auto next = [&state](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;  // a fixed sequence, not a random one
+        return (state >> 8) % below;
+    };
+    const char letters[] = {'B', 'b', 'L', 'l', 'G', 'g', 'X', '-'};
+    const char* const leads[] = {"", "", "+", "-", "\t", "\t-", "\v+", "\r\n", "+-"};
+    while (text.size() < LENGTH - 4000) {
+        text += letters[next(sizeof letters)];
+        text += leads[next(sizeof leads / sizeof leads[0])];
+        const std::uint32_t digits = next(4) == 0 ? 1 + next(40) : next(3);
+        for (std::uint32_t i = 0; i < digits; ++i) text += static_cast<char>('0' + next(10));
+        text.append(1 + next(3), ' ');
+    }
+    text += "B3 L";
+    while (text.size() < LENGTH) text += static_cast<char>('0' + next(10));
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The timed run keeps its inputs short to run fast; the longest line
+    // goes through the same checks once on every start instead.
+    const std::string line = longest_command_line();
+    check_option_text(line);
+    std::fprintf(stderr, "options fuzzer: the longest command line (%zu characters, %zu words) checked: B%d L%d G%d\n",
+                 line.size(), split_words(line).size(), viewer.branches, viewer.levels, viewer.mode_index + 1);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The platform hands the command line over as a C string: it ends at the
+    // first NUL.
+    const char* bytes = reinterpret_cast<const char*>(data);
+    check_option_text(std::string(bytes, static_cast<std::size_t>(std::find(bytes, bytes + size, '\0') - bytes)));
     return 0;
 }

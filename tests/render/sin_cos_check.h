@@ -1,7 +1,7 @@
 #pragma once
 // The condition for sin_cos: on this runtime it must give exactly the
-// standard sin and cos. Checked by the tests natively and, in the .exe's
-// own runtime, by polytree-bench.exe --check under Wine.
+// standard sin and cos. Checked natively by the unit tests and, in the
+// .exe's own runtime, by polytree-sincos-test.exe under Wine.
 
 #include <cmath>
 #include <cstring>
