@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -19,8 +19,10 @@ constexpr int MAX_FRAMES = 100000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
-// A number and nothing else: a whole one in base ten (long), or a finite one
-// read straight to double.
+// A number and nothing else: a whole one in base ten (CLI11's own reading
+// takes 010 for eight), a real one straight to the nearest double (CLI11's
+// goes through long double, which misses it by a bit for some decimals),
+// never infinite or NaN.
 template <typename T>
 bool read_number(const std::string& text, T& value) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) return false;
@@ -49,30 +51,17 @@ bool read_numbers(const std::string& text, const char* separators, std::array<T,
     return true;
 }
 
-// CLI11 reads integers in base 0 (010 would be eight) and reals through long
-// double, which rounds a few decimals to the neighbouring double. This reads
-// the number as above and hands CLI11 a text it reads back to that very value:
-// decimal digits, or 17 significant digits (nearer to the double than half a
-// unit in its last place, even after a long double's own rounding).
+// A flag's value as a number from low to high, or the flag refused.
 template <typename T>
-CLI::Validator base_ten() {
-    return CLI::Validator(
-        [](std::string& text) {
-            T n{};
-            if (!read_number(text, n)) {
-                return in_quotes(text) + (std::is_integral_v<T> ? " is not a whole number" : " is not a finite number");
-            }
-            if constexpr (std::is_integral_v<T>) {
-                text = std::to_string(n);
-            } else {
-                char exact[32];
-                std::snprintf(exact, sizeof exact, "%.17g", n);
-                text = exact;
-            }
-            return std::string();
-        },
-        "");
+T number(const std::string& text, T low, T high, const std::string& expected) {
+    T value{};
+    if (!read_number(text, value) || value < low || value > high) {
+        throw CLI::ValidationError(in_quotes(text) + ": expected " + expected);
+    }
+    return value;
 }
+
+constexpr double ANY = std::numeric_limits<double>::max();
 
 OutputKind kind_of(std::string file) {
     for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -140,18 +129,19 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             r.width = static_cast<int>(size[0]);
             r.height = static_cast<int>(size[1]);
         });
-    app.add_option("--frame", r.frame,
+    app.add_option("--frame",
                    "the figure after N drawn frames: N degrees of twist\n"
                    "(default 0)")
-        ->option_text("N")
-        ->transform(base_ten<long>())
-        ->check(CLI::Range(0, INT_MAX));
-    app.add_option("--pitch", r.pitch, "camera pitch in degrees (default 0)")
-        ->option_text("DEG")
-        ->transform(base_ten<double>());
-    app.add_option("--yaw", r.yaw, "camera yaw in degrees (default 0)")
-        ->option_text("DEG")
-        ->transform(base_ten<double>());
+        ->type_name("N")
+        ->each([&r](const std::string& text) {
+            r.frame = static_cast<int>(number<long>(text, 0, INT_MAX, "a frame number from 0 to " + std::to_string(INT_MAX)));
+        });
+    app.add_option("--pitch", "camera pitch in degrees (default 0)")
+        ->type_name("DEG")
+        ->each([&r](const std::string& text) { r.pitch = number(text, -ANY, ANY, "a number of degrees"); });
+    app.add_option("--yaw", "camera yaw in degrees (default 0)")
+        ->type_name("DEG")
+        ->each([&r](const std::string& text) { r.yaw = number(text, -ANY, ANY, "a number of degrees"); });
     app.add_option("--camera", "camera translation (default 0,0,-3.5)")
         ->type_name("X,Y,Z")
         ->each([&r](const std::string& text) {
@@ -161,29 +151,31 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             }
             r.camera = xyz;
         });
-    CLI::Option* frames = app.add_option("--frames", r.frames,
+    CLI::Option* frames = app.add_option("--frames",
                                          "GIF: frames from --frame on (default 360, a full\n"
                                          "turn; the figure of B branches repeats every 360/B\n"
                                          "frames, so 120 loop for B3)")
-                              ->option_text("N")
-                              ->transform(base_ten<long>())
-                              ->check(CLI::Range(1, MAX_FRAMES));
-    CLI::Option* delay = app.add_option("--delay", r.delay_ms,
+                              ->type_name("N")
+                              ->each([&r](const std::string& text) {
+                                  r.frames = static_cast<int>(
+                                      number<long>(text, 1, MAX_FRAMES, "a frame count from 1 to " + std::to_string(MAX_FRAMES)));
+                              });
+    CLI::Option* delay = app.add_option("--delay",
                                         "GIF: time between frames (default 40). GIF stores\n"
                                         "hundredths of a second, so it is rounded to the\n"
                                         "nearest 10 ms.")
-                             ->option_text("MS")
-                             ->transform(base_ten<long>())
-                             ->check(CLI::Range(0, MAX_DELAY_MS));
-    app.add_option("--bench", r.bench_seconds,
+                             ->type_name("MS")
+                             ->each([&r](const std::string& text) {
+                                 r.delay_ms = static_cast<int>(
+                                     number<long>(text, 0, MAX_DELAY_MS, "milliseconds from 0 to " + std::to_string(MAX_DELAY_MS)));
+                             });
+    app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
-        ->option_text("SECONDS")
-        ->transform(base_ten<double>())
-        ->check([](const std::string& text) {
-            const double seconds = std::strtod(text.c_str(), nullptr);
-            return seconds > 0.0 && seconds <= 86400.0 ? std::string()
-                                                       : std::string("expected seconds above 0, at most 86400");
+        ->type_name("SECONDS")
+        ->each([&r](const std::string& text) {
+            r.bench_seconds = number(text, std::numeric_limits<double>::denorm_min(), 86400.0,
+                                     "a number of seconds above 0, at most 86400");
         })
         ->excludes(output);
     app.set_help_flag("-h,--help", "this text");
