@@ -261,6 +261,13 @@ class WindowInfo:
 class XServer:
     """One Xvfb of its own, on the first free display number, with the
     windows on it and a person's input to them.
+
+    The server never resets (-noreset). By default Xvfb resets whenever its
+    last client disconnects, and a client that connects during the reset is
+    refused: every short-lived xdotool of a poll for the first window leaves
+    such a moment while the program under test is still connecting. Wine,
+    refused, carries on without its X driver, on a 1024x768 desktop of its
+    own, and the program fails to open any window.
     """
 
     def __init__(self, width, height, log_path):
@@ -284,7 +291,7 @@ class XServer:
             with open(self.log_path, "ab") as log_file:
                 proc = subprocess.Popen(
                     ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (self.width, self.height),
-                     "-nolisten", "tcp", "-displayfd", str(write_end)],
+                     "-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
                     stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
                     pass_fds=(write_end,), start_new_session=True)
             os.close(write_end)
