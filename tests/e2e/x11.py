@@ -496,7 +496,6 @@ class Client:
         self.work_dir = work_dir
         self.name = name
         self.env = dict(env if env is not None else screen.env)
-        self.x_env = screen.env
         os.makedirs(work_dir, exist_ok=True)
         self.stdout_path = os.path.join(work_dir, name + ".out.log")
         self.stderr_path = os.path.join(work_dir, name + ".err.log")
