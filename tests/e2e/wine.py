@@ -51,6 +51,7 @@ READY_MARK = "e2e-ready"
 
 def make_prefix(prefix, width, height, log_dir):
     """Boots a fresh prefix on a screen of the given size (about 10-15 s)."""
+    prefix = os.path.abspath(prefix)  # wineboot fails on a relative WINEPREFIX
     ready = os.path.join(prefix, READY_MARK)
     if os.path.exists(ready):
         log("prefix %s already there" % prefix)
@@ -402,14 +403,14 @@ class Session:
 
     def __init__(self, exe, prefix, width, height, work_dir):
         self.exe = exe
-        self.prefix = prefix
+        self.prefix = os.path.abspath(prefix)
         self.work_dir = work_dir
         os.makedirs(work_dir, exist_ok=True)
         check(os.path.isfile(exe), "no program at %s" % exe)
-        check(os.path.exists(os.path.join(prefix, READY_MARK)),
-              "the Wine prefix %s is missing: the e2e_prefixes test creates it" % prefix)
+        check(os.path.exists(os.path.join(self.prefix, READY_MARK)),
+              "the Wine prefix %s is missing: the e2e_prefixes test creates it" % self.prefix)
         # A wineserver left over from an aborted run would hold the prefix.
-        stop_wineserver(prefix)
+        stop_wineserver(self.prefix)
         self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"))
 
     def viewer(self, name, args=(), debug="-all", extra_env=None, exe=None):
