@@ -13,7 +13,7 @@ cmake --preset windows >/dev/null && cmake --build --preset windows -j "$jobs" >
 
 root="build/bench-wine"
 export WINEPREFIX="$PWD/$root/prefix-1024x768" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-python3 -B tests/e2e/harness.py --root "$root" 1024x768 >/dev/null
+python3 -B -m tests.e2e.wine --root "$root" 1024x768 >/dev/null
 
 echo "== $(uname -m), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "== Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri), Wine $(wine --version 2>/dev/null)"
@@ -28,6 +28,6 @@ wineserver -k || true
 if [ "${1:-}" != "--no-fps" ]; then
   echo
   echo "== Frame rates under Wine + llvmpipe, 640x480, against the GL floor"
-  python3 -B scripts/fps_ratio.py --exe build/windows/polytree.exe \
+  python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \
     --floor build/windows/bench/polytree-gl-floor.exe --prefix-root "$root"
 fi

@@ -4,9 +4,9 @@ The GL floor (polytree-gl-floor.exe) opens the same window and replays the
 viewer's call stream of one frame from arrays, so it pays only the driver.
 Both run on the same Xvfb screen, one after the other, alternating, with
 Mesa's HUD writing the frame rate twice a second; the first samples after
-the figure is up are dropped. Usage:
+the figure is up are dropped. Usage, from the repository's root:
 
-  python3 scripts/fps_ratio.py --exe build/windows/polytree.exe \\
+  python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \\
       --floor build/windows/bench/polytree-gl-floor.exe --prefix-root DIR [--seconds 8] [--rounds 2] \\
       [--compare OTHER/polytree.exe]
 
@@ -17,12 +17,11 @@ before-and-after table.
 import argparse
 import os
 import statistics
-import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-
-from harness import CAPTION, Session, log, make_prefix, wait_for  # noqa: E402
+from tests.e2e.polytree import CAPTION, START_CAPTION
+from tests.e2e.wine import Session, make_prefix
+from tests.e2e.x11 import log, wait_for
 
 FLOOR_CAPTION = "PolyTree GL floor"
 LEVELS = [1, 7, 10, 12]
@@ -45,7 +44,7 @@ def measure(session, exe, name, args, caption, answer, seconds, work):
     env = {"GALLIUM_HUD": "simple,fps", "GALLIUM_HUD_DUMP_DIR": hud, "GALLIUM_HUD_PERIOD": "0.5"}
     with session.viewer(name, args, extra_env=env, exe=exe) as v:
         if answer:
-            question = v.wait_window("Start FullScreen?")
+            question = v.wait_window(START_CAPTION)
             v.key(question, "n")
         wid = v.wait_window(caption)
         samples_file = os.path.join(hud, "fps")

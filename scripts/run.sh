@@ -89,8 +89,11 @@ start_xvfb() {
     fi
     : >"$work/displayfd"
     # Xvfb writes its number to fd 3 once it takes clients, or exits when
-    # the number was taken meanwhile.
-    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \
+    # the number was taken meanwhile. -noreset: by default it resets when
+    # its last client (one of the polls below) leaves, and refuses Wine if
+    # Wine connects just then; Wine then runs without its X driver and the
+    # viewer cannot open a window.
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset -displayfd 3 \
       3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     if poll 15 grep -q . "$work/displayfd" && kill -0 "$xvfb_pid" 2>/dev/null; then

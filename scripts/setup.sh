@@ -18,8 +18,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64
   # running and driving the real program
   wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3
-  # reading the program's resources (wrestool)
-  icoutils
+  # reading the program's PE header and resources
+  python3-pefile
 )
 
 missing=()

@@ -33,6 +33,6 @@ cmake --build --preset windows -j "$(nproc)"
 
 root="$PWD/build/soak"
 mkdir -p "$root"
-python3 -B tests/e2e/harness.py --root "$root" 1024x768
-python3 -B tests/e2e/soak.py --exe "$PWD/build/windows/polytree.exe" --prefix-root "$root" \
+python3 -B -m tests.e2e.wine --root "$root" 1024x768
+python3 -B -m tests.e2e.soak --exe "$PWD/build/windows/polytree.exe" --prefix-root "$root" \
   --work "$root/work" --screen 1024x768 --deadline "$deadline" "$soak" | tee "$root/$soak.log"

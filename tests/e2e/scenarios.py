@@ -1,18 +1,19 @@
 """End-to-end scenarios of polytree.exe, one CTest test per scenario.
 
-By hand, after the prefixes exist (python3 harness.py --root DIR 640x480
-1024x768 1280x1024):
-  python3 scenarios.py --exe build/windows/polytree.exe --prefix-root DIR \\
-      --work /tmp/e2e-work startup
+By hand, from the repository's root, after the prefixes exist
+(python3 -B -m tests.e2e.wine --root DIR 640x480 1024x768 1280x1024):
+  python3 -B -m tests.e2e.scenarios --exe build/windows/polytree.exe \\
+      --prefix-root DIR --work /tmp/e2e-work startup
 """
 
 import os
 import sys
 import time
 
-from harness import (BLACK, BROWN, CAPTION, CLOSE_NOTICE, DISPLAY_ROWS, ERROR_CAPTION, FALLBACK_CAPTION,
-                     FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION, Failure, OtherClient,
-                     Session, check, log, main_for, poll, send_delete_window, wait_for)
+from .polytree import (BLACK, BROWN, CAPTION, CLOSE_NOTICE, DISPLAY_ROWS, ERROR_CAPTION, FALLBACK_CAPTION,
+                       FALLBACK_QUESTION, GREEN, HELP_CAPTION, START_CAPTION, START_QUESTION)
+from .wine import Session, main_for
+from .x11 import Failure, OtherClient, check, log, poll, send_delete_window, wait_for
 
 # Screen sizes, each with its own prefix. Full screen at 640x480 is accepted
 # only on the 640x480 screen; the 1280x1024 screen has room for the framed
@@ -242,7 +243,7 @@ def startup(exe, prefix, screen, work):
             wid = v.wait_window(CAPTION)
             check_windowed(v, wid, DISPLAY_ROWS[2])
             picture = figure_picture(v, wid)
-            picture.save_png(os.path.join(work, "startup.png"), v.x_env)
+            picture.save_png(os.path.join(work, "startup.png"))
             quit_with_escape(v, wid)
             check(v.msgbox_texts() == [START_QUESTION], "message boxes shown: %r" % v.msgbox_texts())
 

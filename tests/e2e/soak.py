@@ -6,8 +6,9 @@ scripts/soak.sh runs them. Both run on a 1024x768 screen, windowed.
   reopen   POLYTREE_E2E_REOPENINGS display-row changes in a row, as the
            suite's reopen soak does them, with the same checks
 
-By hand, after the prefix exists (python3 harness.py --root DIR 1024x768):
-  POLYTREE_SOAK_MINUTES=10 python3 soak.py --exe build/windows/polytree.exe \\
+By hand, from the repository's root, after the prefix exists
+(python3 -B -m tests.e2e.wine --root DIR 1024x768):
+  POLYTREE_SOAK_MINUTES=10 python3 -B -m tests.e2e.soak --exe build/windows/polytree.exe \\
       --prefix-root DIR --work /tmp/soak minutes
 """
 
@@ -15,9 +16,10 @@ import os
 import sys
 import time
 
-from harness import log, main_for
-from scenarios import (MEDIUM, assert_animates, figure_picture, quit_with_escape, reopen_soak, session,
-                       settled_window_count, start_windowed, wait_window_count)
+from .scenarios import (MEDIUM, assert_animates, figure_picture, quit_with_escape, reopen_soak, session,
+                        settled_window_count, start_windowed, wait_window_count)
+from .wine import main_for
+from .x11 import log
 
 MINUTES = int(os.environ.get("POLYTREE_SOAK_MINUTES", "10"))
 

@@ -3,15 +3,15 @@ application manifest and its PE header's link time.
 
   python3 exe_resources.py --exe build/windows/polytree.exe --version 1.0.0
 
-The resources come out with wrestool (Debian's icoutils); the version
-resource and the PE header are read here, the manifest as XML.
+The PE header, the resources and the version resource are read with pefile
+(Debian's python3-pefile), the manifest as XML.
 """
 
 import argparse
-import struct
-import subprocess
 import sys
 import xml.etree.ElementTree as ET
+
+import pefile
 
 RT_VERSION = 16
 RT_MANIFEST = 24
@@ -34,7 +34,6 @@ COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
 DPI_2005 = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
 DPI_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
 
-WRESTOOL = "wrestool"
 failures = []
 passes = 0
 
@@ -50,94 +49,68 @@ def check(condition, what):
 
 
 # --------------------------------------------------------------------------
-# Resources through wrestool
+# Resources and the version resource, as pefile reads them
 
 
-def resources(exe, type_id):
-    """The names of the resources of one type, as wrestool lists them."""
-    listing = subprocess.run([WRESTOOL, "-l", "--type=%d" % type_id, exe],
-                             check=True, stdout=subprocess.PIPE).stdout.decode()
-    names = []
-    for line in listing.splitlines():
-        for field in line.split():
-            if field.startswith("--name="):
-                names.append(field[len("--name="):])
-    return names
+def load(exe):
+    """The PE image with its resources and version information parsed; None
+    (and a failed check) when it is no PE image."""
+    try:
+        image = pefile.PE(exe, fast_load=True)
+    except pefile.PEFormatError as error:
+        check(False, "a PE image (%s)" % error)
+        return None
+    image.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    return image
 
 
-def resource(exe, type_id, name):
-    return subprocess.run([WRESTOOL, "-x", "--raw", "--type=%d" % type_id, "--name=%s" % name, exe],
-                          check=True, stdout=subprocess.PIPE).stdout
+def resources(image, type_id):
+    """(name, data) of every resource of one type, once per language."""
+    found = []
+    directory = getattr(image, "DIRECTORY_ENTRY_RESOURCE", None)
+    for kind in directory.entries if directory else []:
+        if kind.id != type_id:
+            continue
+        for entry in kind.directory.entries:
+            name = str(entry.name) if entry.name is not None else str(entry.id)
+            for language in entry.directory.entries:
+                found.append((name, image.get_data(language.data.struct.OffsetToData,
+                                                   language.data.struct.Size)))
+    return found
 
 
-# --------------------------------------------------------------------------
-# VS_VERSIONINFO: nodes of (length, value length, type, key, value, children)
-
-
-def _align(offset):
-    return (offset + 3) & ~3
-
-
-def _utf16z(data, offset, end):
-    """A NUL-terminated UTF-16LE text at offset; returns it and the offset after the NUL."""
-    chars = []
-    while offset + 2 <= end:
-        (c,) = struct.unpack_from("<H", data, offset)
-        offset += 2
-        if c == 0:
-            break
-        chars.append(c)
-    return struct.pack("<%dH" % len(chars), *chars).decode("utf-16-le"), offset
-
-
-def version_node(data, offset=0):
-    """One node of the version tree as (key, value, children)."""
-    length, value_length, text = struct.unpack_from("<HHH", data, offset)
-    end = offset + length
-    key, at = _utf16z(data, offset + 6, end)
-    at = _align(at)
-    if text == 1 and value_length:
-        # Compilers disagree whether the length counts characters or bytes:
-        # the text runs to its NUL.
-        value, at = _utf16z(data, at, end)
-    else:
-        value = data[at:at + value_length]
-        at += value_length
-    children = []
-    at = _align(at)
-    while at < end:
-        child, child_end = version_node(data, at)
-        children.append(child)
-        at = _align(child_end)
-    return (key, value, children), end
-
-
-def check_version(exe, version):
-    names = resources(exe, RT_VERSION)
+def check_version(image, version):
+    names = [name for name, _ in resources(image, RT_VERSION)]
     check(names == ["1"], "one version resource, 1 (found %r)" % names)
     if not names:
         return
-    (key, fixed, children), _ = version_node(resource(exe, RT_VERSION, names[0]))
+    readable = all(getattr(image, part, None) for part in ("VS_VERSIONINFO", "VS_FIXEDFILEINFO", "FileInfo"))
+    check(readable, "the version resource has a fixed part and string and variable blocks")
+    if not readable:
+        return
+    key = image.VS_VERSIONINFO[0].Key.decode()
     check(key == "VS_VERSION_INFO", "the version resource is a VS_VERSION_INFO (%r)" % key)
-    (signature, _struct_version, file_ms, file_ls, product_ms, product_ls, _mask, flags, file_os,
-     file_type, _subtype, _date_ms, _date_ls) = struct.unpack_from("<13I", fixed)
-    check(signature == VS_FIXEDFILEINFO_SIGNATURE, "VS_FIXEDFILEINFO signature")
+    fixed = image.VS_FIXEDFILEINFO[0]
+    check(fixed.Signature == VS_FIXEDFILEINFO_SIGNATURE, "VS_FIXEDFILEINFO signature")
     major, minor, patch = (int(part) for part in version.split("."))
     want_ms, want_ls = major << 16 | minor, patch << 16
+    file_ms, file_ls = fixed.FileVersionMS, fixed.FileVersionLS
+    product_ms, product_ls = fixed.ProductVersionMS, fixed.ProductVersionLS
     check((file_ms, file_ls) == (want_ms, want_ls),
           "FILEVERSION %d.%d.%d.%d is CMake's %s" % (file_ms >> 16, file_ms & 0xFFFF, file_ls >> 16,
                                                      file_ls & 0xFFFF, version))
     check((product_ms, product_ls) == (want_ms, want_ls),
           "PRODUCTVERSION %d.%d.%d.%d is CMake's %s" % (product_ms >> 16, product_ms & 0xFFFF,
                                                         product_ls >> 16, product_ls & 0xFFFF, version))
+    flags, file_os, file_type = fixed.FileFlags, fixed.FileOS, fixed.FileType
     check(flags == 0 and file_os == VOS_NT_WINDOWS32 and file_type == VFT_APP,
           "a released Windows NT application (flags %#x, os %#x, type %#x)" % (flags, file_os, file_type))
 
-    blocks = {child[0]: child for child in children}
-    tables = blocks.get("StringFileInfo", ("", b"", []))[2]
-    check([table[0].upper() for table in tables] == ["040904B0"],
-          "one string table, US English in Unicode (%r)" % [table[0] for table in tables])
-    strings = {name: value for name, value, _ in tables[0][2]} if tables else {}
+    blocks = {block.Key.decode(): block for block in image.FileInfo[0]}
+    tables = getattr(blocks.get("StringFileInfo"), "StringTable", [])
+    check([table.LangID.decode().upper() for table in tables] == ["040904B0"],
+          "one string table, US English in Unicode (%r)" % [table.LangID for table in tables])
+    strings = {name.decode(): value.decode() for name, value in tables[0].entries.items()} if tables else {}
     for name, value in sorted(strings.items()):
         print("   %s = %r" % (name, value))
     expected = {
@@ -152,8 +125,10 @@ def check_version(exe, version):
     description = strings.get("FileDescription", "")
     check(description and CAPTION.lower() not in description.lower(),
           "FileDescription %r is given and is not the window caption" % description)
-    translations = blocks.get("VarFileInfo", ("", b"", []))[2]
-    pairs = [struct.unpack("<HH", value) for name, value, _ in translations if name == "Translation"]
+    # pefile gives each Translation as "0xLANG 0xCODEPAGE"
+    values = [var.entry[b"Translation"] for var in getattr(blocks.get("VarFileInfo"), "Var", [])
+              if b"Translation" in var.entry]
+    pairs = [tuple(int(number, 16) for number in value.split()) for value in values]
     check(pairs == [(0x409, 1200)], "Translation is US English, Unicode (%r)" % pairs)
 
 
@@ -161,12 +136,13 @@ def check_version(exe, version):
 # The application manifest
 
 
-def check_manifest(exe, version):
-    names = resources(exe, RT_MANIFEST)
-    check(names == ["1"], "one manifest, RT_MANIFEST 1 (found %r)" % names)
-    if not names:
+def check_manifest(image, version):
+    manifests = resources(image, RT_MANIFEST)
+    check([name for name, _ in manifests] == ["1"], "one manifest, RT_MANIFEST 1 (found %r)"
+          % [name for name, _ in manifests])
+    if not manifests:
         return
-    text = resource(exe, RT_MANIFEST, names[0])
+    text = manifests[0][1]
     try:
         root = ET.fromstring(text)
     except ET.ParseError as error:
@@ -207,33 +183,29 @@ def check_manifest(exe, version):
 # PE header
 
 
-def check_pe_header(exe):
-    with open(exe, "rb") as f:
-        image = f.read(4096)
-    check(image[:2] == b"MZ", "an MZ executable")
-    (pe,) = struct.unpack_from("<I", image, 0x3C)
-    check(image[pe:pe + 4] == b"PE\0\0", "a PE image")
-    machine, _sections, stamp = struct.unpack_from("<HHI", image, pe + 4)
-    check(machine == 0x8664, "x86-64 code (machine %#x)" % machine)
+def check_pe_header(image):
+    check(image.DOS_HEADER.e_magic == pefile.IMAGE_DOS_SIGNATURE, "an MZ executable")
+    check(image.NT_HEADERS.Signature == pefile.IMAGE_NT_SIGNATURE, "a PE image")
+    machine = image.FILE_HEADER.Machine
+    check(machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "x86-64 code (machine %#x)" % machine)
+    stamp = image.FILE_HEADER.TimeDateStamp
     check(stamp == 0, "TimeDateStamp is 0, no link time in the header" if stamp == 0 else
           "TimeDateStamp is %#x, not 0 (a build folder configured before the toolchain file had "
           "--no-insert-timestamp keeps its old linker flags: configure it with --fresh)" % stamp)
-    optional = pe + 24
-    (magic,) = struct.unpack_from("<H", image, optional)
-    check(magic == 0x20B, "a PE32+ optional header")
+    magic = image.OPTIONAL_HEADER.Magic
+    check(magic == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS, "a PE32+ optional header (magic %#x)" % magic)
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--version", required=True, help="the project's version in CMake, MAJOR.MINOR.PATCH")
-    parser.add_argument("--wrestool", default="wrestool")
     options = parser.parse_args()
-    global WRESTOOL
-    WRESTOOL = options.wrestool
-    check_pe_header(options.exe)
-    check_version(options.exe, options.version)
-    check_manifest(options.exe, options.version)
+    image = load(options.exe)
+    if image is not None:
+        check_pe_header(image)
+        check_version(image, options.version)
+        check_manifest(image, options.version)
     print("%d passed, %d failed" % (passes, len(failures)))
     return 1 if failures else 0
 

@@ -1,0 +1,602 @@
+"""The X layer of the end-to-end harness: a private Xvfb screen, the windows on
+it, a person's input, screenshots and the processes of the programs under
+test. It knows nothing of Wine, so that a native X program is driven with it
+alone.
+
+Everything here is Python standard library plus the command-line tools of the
+X server (Xvfb, xdotool, xwd, xwininfo, xlogo), libX11 through ctypes for the
+window manager's client messages, and ImageMagick's convert. Every wait is
+bounded; every process that a scenario starts is ended by the scenario.
+"""
+
+import collections
+import contextlib
+import ctypes
+import ctypes.util
+import os
+import re
+import select
+import signal
+import subprocess
+import time
+
+# Displays from here upwards are taken for the suite's own X servers; the
+# first free one is used.
+DISPLAY_BASE = int(os.environ.get("POLYTREE_E2E_DISPLAY_BASE", "100"))
+
+# Without a window manager a focus change reaches the program as an X event
+# that it handles on its next pass; Wine needs about this long before keys
+# sent after it arrive in the newly focused window.
+FOCUS_SETTLE = 0.3
+
+
+class Failure(AssertionError):
+    """A scenario's expectation did not hold."""
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def log(message):
+    print("[%7.2f] %s" % (time.monotonic() - _T0, message), flush=True)
+
+
+_T0 = time.monotonic()
+
+
+def poll(probe, timeout, interval=0.1):
+    """Polls probe() until it returns something truthy; None after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return None
+        time.sleep(interval)
+
+
+def wait_for(probe, timeout, what, interval=0.1):
+    """Polls probe() until it returns something truthy; fails after timeout."""
+    value = poll(probe, timeout, interval)
+    if not value:
+        raise Failure("timed out after %.1f s waiting for %s" % (timeout, what))
+    return value
+
+
+def run_tool(args, env=None, timeout=20, input_bytes=None, check_rc=True):
+    result = subprocess.run(args, env=env, input=input_bytes, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=timeout)
+    if check_rc and result.returncode != 0:
+        raise Failure("%s failed (%d): %s" % (" ".join(args), result.returncode,
+                                             result.stderr.decode(errors="replace").strip()))
+    return result
+
+
+def stop_process(proc, grace=5):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=grace)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait(timeout=grace)
+
+
+# --------------------------------------------------------------------------
+# Scenario plumbing
+
+
+class Timeout(BaseException):
+    """The scenario's own deadline passed (raised by SIGALRM)."""
+
+
+def _on_deadline(signum, frame):
+    raise Timeout("the scenario ran past its deadline")
+
+
+def _on_terminate(signum, frame):
+    # Unwind, so that the programs, their helpers and the Xvfb are ended by
+    # the code that started them.
+    raise SystemExit("terminated by signal %d" % signum)
+
+
+def end_on_terminate():
+    """SIGTERM (CTest's timeout, a Ctrl-C of the caller) unwinds the scenario
+    instead of leaving its processes behind."""
+    signal.signal(signal.SIGTERM, _on_terminate)
+
+
+def run_scenario(name, function, deadline=0):
+    """Runs function() as the scenario name; 0 when it passed, 1 when an
+    expectation failed or the deadline (seconds, 0 for none) passed first."""
+    if deadline:
+        signal.signal(signal.SIGALRM, _on_deadline)
+        signal.alarm(deadline)
+    started = time.monotonic()
+    try:
+        function()
+    except (Failure, Timeout) as error:
+        log("FAILED %s: %s" % (name, error))
+        return 1
+    finally:
+        signal.alarm(0)
+    log("passed %s in %.1f s" % (name, time.monotonic() - started))
+    return 0
+
+
+# --------------------------------------------------------------------------
+# Pictures
+
+
+class Picture:
+    """An RGB screenshot of one X window."""
+
+    def __init__(self, width, height, rgb):
+        self.width = width
+        self.height = height
+        self.rgb = rgb
+        self._histogram = None
+
+    @classmethod
+    def from_ppm(cls, data):
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos) + 1
+                continue
+            start = pos
+            while not data[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(data[start:pos])
+        pos += 1
+        check(fields[0] == b"P6" and fields[3] == b"255", "unexpected PPM header %r" % fields)
+        width, height = int(fields[1]), int(fields[2])
+        rgb = data[pos:pos + width * height * 3]
+        check(len(rgb) == width * height * 3, "short PPM data")
+        return cls(width, height, rgb)
+
+    def histogram(self):
+        """Pixel count of every colour on the picture."""
+        if self._histogram is None:
+            rgb = self.rgb
+            counts = collections.Counter(rgb[i:i + 3] for i in range(0, len(rgb), 3))
+            self._histogram = {tuple(k): n for k, n in counts.items()}
+        return self._histogram
+
+    def count_near(self, colour, tolerance):
+        total = 0
+        for key, n in self.histogram().items():
+            if all(abs(a - b) <= tolerance for a, b in zip(key, colour)):
+                total += n
+        return total
+
+    def save_png(self, path):
+        header = b"P6\n%d %d\n255\n" % (self.width, self.height)
+        run_tool(["convert", "ppm:-", "png:" + path], input_bytes=header + self.rgb)
+
+
+# --------------------------------------------------------------------------
+# The window manager's client messages
+
+
+class _XClientMessageEvent(ctypes.Structure):
+    _fields_ = [
+        ("type", ctypes.c_int),
+        ("serial", ctypes.c_ulong),
+        ("send_event", ctypes.c_int),
+        ("display", ctypes.c_void_p),
+        ("window", ctypes.c_ulong),
+        ("message_type", ctypes.c_ulong),
+        ("format", ctypes.c_int),
+        ("data", ctypes.c_long * 5),
+    ]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(display_name, wid):
+    """What a window manager's close box does: a WM_DELETE_WINDOW message.
+    xdotool has no command for it (windowclose destroys the X window behind
+    the program's back)."""
+    send_wm_protocol(display_name, wid, "WM_DELETE_WINDOW")
+
+
+def send_wm_protocol(display_name, wid, protocol):
+    """Sends a window manager's WM_PROTOCOLS client message through libX11."""
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                ctypes.POINTER(_XEvent)]
+    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(display_name.encode())
+    check(display, "cannot open X display %s" % display_name)
+    try:
+        event = _XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = int(wid)
+        event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = xlib.XInternAtom(display, protocol.encode(), 0)
+        event.xclient.data[1] = 0  # CurrentTime
+        check(xlib.XSendEvent(display, int(wid), 0, 0, ctypes.byref(event)) != 0, "XSendEvent failed")
+        xlib.XFlush(display)
+    finally:
+        xlib.XCloseDisplay(display)
+
+
+# --------------------------------------------------------------------------
+# The X server and its windows
+
+
+class WindowInfo:
+    def __init__(self, wid, x, y, width, height, mapped):
+        self.id = wid
+        self.x = x
+        self.y = y
+        self.width = width
+        self.height = height
+        self.mapped = mapped
+
+    @property
+    def size(self):
+        return (self.width, self.height)
+
+    def __repr__(self):
+        return "window %s at (%d, %d) size %dx%d%s" % (self.id, self.x, self.y, self.width, self.height,
+                                                        "" if self.mapped else " (unmapped)")
+
+
+class XServer:
+    """One Xvfb of its own, on the first free display number, with the
+    windows on it and a person's input to them.
+
+    The server never resets (-noreset). By default Xvfb resets whenever its
+    last client disconnects, and a client that connects during the reset is
+    refused: every short-lived xdotool of a poll for the first window leaves
+    such a moment while the program under test is still connecting. Wine,
+    refused, carries on without its X driver, on a 1024x768 desktop of its
+    own, and the program fails to open any window.
+    """
+
+    def __init__(self, width, height, log_path):
+        self.width = width
+        self.height = height
+        self.proc = None
+        self.number = None
+        self.log_path = log_path
+        self._start()
+        self.env = dict(os.environ, DISPLAY=self.name)
+        self.env.pop("WAYLAND_DISPLAY", None)
+
+    def _start(self):
+        for number in range(DISPLAY_BASE, DISPLAY_BASE + 200):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            # -displayfd makes the server write its number once it accepts
+            # clients, so readiness needs no polling; a taken number (another
+            # run racing for it) makes it exit instead, and the next is tried.
+            read_end, write_end = os.pipe()
+            with open(self.log_path, "ab") as log_file:
+                proc = subprocess.Popen(
+                    ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (self.width, self.height),
+                     "-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
+                    stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
+                    pass_fds=(write_end,), start_new_session=True)
+            os.close(write_end)
+            announced = b""
+            deadline = time.monotonic() + 15
+            try:
+                while time.monotonic() < deadline:
+                    ready, _, _ = select.select([read_end], [], [], 0.2)
+                    if ready:
+                        chunk = os.read(read_end, 64)
+                        if not chunk:
+                            break
+                        announced += chunk
+                        if announced.endswith(b"\n"):
+                            break
+            finally:
+                os.close(read_end)
+            if announced.strip() == str(number).encode():
+                self.proc = proc
+                self.number = number
+                log("Xvfb :%d %dx%d (pid %d)" % (number, self.width, self.height, proc.pid))
+                return
+            stop_process(proc)
+        raise Failure("no free X display from :%d on" % DISPLAY_BASE)
+
+    @property
+    def name(self):
+        return ":%d" % self.number
+
+    def stop(self):
+        if self.proc is not None:
+            stop_process(self.proc)
+            self.proc = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    def tool(self, *args, check_rc=True):
+        """Runs an X command-line tool on this screen."""
+        return run_tool(list(args), self.env, check_rc=check_rc)
+
+    # -- windows -------------------------------------------------------------
+
+    def find_windows(self, title, only_visible=True):
+        """Windows whose whole title is title, oldest first."""
+        args = ["xdotool", "search"]
+        if only_visible:
+            args.append("--onlyvisible")
+        args += ["--name", "^" + re.escape(title) + "$"]
+        return [line for line in self.tool(*args, check_rc=False).stdout.decode().split() if line]
+
+    def wait_window(self, title, timeout=30, alive=None):
+        """The newest visible window titled title. alive(), when given, is
+        called on every poll: it fails the wait at once when the program that
+        should show the window has gone."""
+        def probe():
+            if alive:
+                alive()
+            found = self.find_windows(title)
+            return found[-1] if found else None
+        return wait_for(probe, timeout, "window %r" % title, interval=0.2)
+
+    def wait_window_gone(self, wid, timeout=8):
+        """A closed window's X window can linger for a while: waits until it
+        is destroyed or no longer viewable."""
+        def gone():
+            result = self.tool("xwininfo", "-id", wid, check_rc=False)
+            return result.returncode != 0 or b"IsViewable" not in result.stdout
+        wait_for(gone, timeout, "window %s to go" % wid, interval=0.1)
+
+    def geometry(self, wid):
+        out = self.tool("xwininfo", "-id", wid).stdout.decode()
+
+        def field(label):
+            m = re.search(r"%s:\s*(-?\d+)" % re.escape(label), out)
+            check(m, "xwininfo gave no %r for %s" % (label, wid))
+            return int(m.group(1))
+        return WindowInfo(wid, field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                          field("Height"), "IsViewable" in out)
+
+    def window_count(self):
+        """Every X window on the screen, root excluded."""
+        out = self.tool("xwininfo", "-root", "-tree").stdout.decode()
+        return len(re.findall(r"^\s+0x[0-9a-f]+\s", out, re.M))
+
+    def screenshot(self, wid):
+        xwd = self.tool("xwd", "-id", wid, "-silent").stdout
+        return Picture.from_ppm(run_tool(["convert", "xwd:-", "ppm:-"], input_bytes=xwd).stdout)
+
+    # -- input ---------------------------------------------------------------
+
+    def focus(self, wid):
+        self.tool("xdotool", "windowfocus", "--sync", wid)
+        time.sleep(FOCUS_SETTLE)
+
+    def key(self, wid, *keys):
+        """Taps keys in the window as a person does: focused first (there is
+        no window manager to do it), then each key pressed and released
+        through XTEST about 12 ms apart, far shorter than a heavy frame."""
+        self.focus(wid)
+        for key in keys:
+            self.tool("xdotool", "key", key)
+
+    def drag(self, wid, start, end):
+        """A left-button drag between two client points."""
+        info = self.geometry(wid)
+        x0, y0 = info.x + start[0], info.y + start[1]
+        x1, y1 = info.x + end[0], info.y + end[1]
+        self.focus(wid)
+        self.move_pointer(x0, y0)
+        self.tool("xdotool", "mousedown", "1")
+        time.sleep(0.2)
+        self.move_pointer(x1, y1)
+        self.tool("xdotool", "mouseup", "1")
+
+    def move_pointer(self, x, y):
+        # Not "mousemove --sync": it waits 15 s when the pointer is already there.
+        self.tool("xdotool", "mousemove", str(x), str(y))
+
+        def arrived():
+            out = self.tool("xdotool", "getmouselocation").stdout.decode()
+            return re.search(r"x:(-?\d+) y:(-?\d+)", out).groups() == (str(x), str(y))
+        wait_for(arrived, 5, "the pointer to reach (%d, %d)" % (x, y), interval=0.05)
+        time.sleep(0.2)  # let the program turn the motion into its own event before the button changes
+
+    @contextlib.contextmanager
+    def holding(self, wid, key):
+        """Keeps a key down, pressed in the window wid, for a with block; it
+        comes up wherever the focus is by then."""
+        self.focus(wid)
+        self.tool("xdotool", "keydown", key)
+        try:
+            yield
+        finally:
+            self.tool("xdotool", "keyup", key)
+
+    def hold(self, wid, key, until, timeout, what):
+        """Holds a key down until until() is true, then releases it."""
+        with self.holding(wid, key):
+            return wait_for(until, timeout, what, interval=0.1)
+
+    def focus_elsewhere(self, wid):
+        """Gives the X focus to another client's window wid and waits until
+        the X server reports it there."""
+        self.tool("xdotool", "windowfocus", "--sync", wid)
+        wait_for(lambda: self.tool("xdotool", "getwindowfocus").stdout.decode().strip() == wid,
+                 5, "the X focus to move to %s" % wid, interval=0.05)
+
+    def focus_back(self, wid):
+        """What a window manager does when the user clicks the window again:
+        WM_TAKE_FOCUS, then the X focus. Wine leaves activation to the window
+        manager: once its window has lost the foreground, X focus alone does
+        not give it back its keys."""
+        send_wm_protocol(self.name, wid, "WM_TAKE_FOCUS")
+        self.focus(wid)
+
+
+class OtherClient:
+    """A second X client's window on the screen (xlogo), somewhere for the
+    focus to go; ended by pid."""
+
+    def __init__(self, screen, log_path):
+        self.screen = screen
+        with open(log_path, "ab") as log_file:
+            self.proc = subprocess.Popen(["xlogo", "-geometry", "100x100+900+700"], env=screen.env,
+                                         stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
+                                         start_new_session=True)
+
+        def probe():
+            check(self.proc.poll() is None, "xlogo exited with %s" % self.proc.returncode)
+            out = screen.tool("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
+                              check_rc=False).stdout.decode().split()
+            if not out:  # xlogo does not always set _NET_WM_PID
+                out = screen.tool("xdotool", "search", "--onlyvisible", "--class", "^xlogo$",
+                                  check_rc=False).stdout.decode().split()
+            return out[-1] if out else None
+        self.wid = wait_for(probe, 10, "the xlogo window", interval=0.1)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        stop_process(self.proc)
+        return False
+
+
+# --------------------------------------------------------------------------
+# A program under test
+
+
+class Client:
+    """One run of a program under test on a screen: its process, its output
+    in files, and the screen's windows and input, whose waits fail at once
+    when the program has gone."""
+
+    def __init__(self, screen, work_dir, name, command, env=None, log_command=None):
+        self.screen = screen
+        self.work_dir = work_dir
+        self.name = name
+        self.env = dict(env if env is not None else screen.env)
+        os.makedirs(work_dir, exist_ok=True)
+        self.stdout_path = os.path.join(work_dir, name + ".out.log")
+        self.stderr_path = os.path.join(work_dir, name + ".err.log")
+        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            self.proc = subprocess.Popen(command, env=self.env, cwd=work_dir, stdin=subprocess.DEVNULL,
+                                         stdout=out, stderr=err, start_new_session=True)
+        log("%s: started %s (pid %d) on %s" % (name, log_command or " ".join(command), self.proc.pid,
+                                              screen.name))
+
+    # -- lifecycle -----------------------------------------------------------
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout):
+        try:
+            code = self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("%s did not exit within %.0f s" % (self.name, timeout))
+        log("%s: exited with %d" % (self.name, code))
+        return code
+
+    def kill(self):
+        if self.proc.poll() is None:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(self.proc.pid, signal.SIGKILL)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.proc.wait(timeout=10)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.kill()
+        return False
+
+    def assert_alive(self, when):
+        if not self.running():
+            raise Failure("%s exited (code %s) %s" % (self.name, self.proc.returncode, when))
+
+    # -- resources -----------------------------------------------------------
+
+    def program_pid(self):
+        """The process that runs the program's own code."""
+        return self.proc.pid
+
+    def resident_kb(self):
+        """The program's resident memory (VmRSS), in KiB."""
+        self.assert_alive("while reading its memory")
+        with open("/proc/%d/status" % self.program_pid()) as f:
+            m = re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M)
+        check(m, "%s: no VmRSS in /proc/%d/status" % (self.name, self.program_pid()))
+        return int(m.group(1))
+
+    def x_window_count(self):
+        """Every X window on the screen, root excluded. The screen is the
+        scenario's own: its windows are the program's and those of its
+        helpers."""
+        return self.screen.window_count()
+
+    # -- windows and input ---------------------------------------------------
+
+    def find_windows(self, title, only_visible=True):
+        return self.screen.find_windows(title, only_visible)
+
+    def wait_window(self, title, timeout=30):
+        wid = self.screen.wait_window(
+            title, timeout, alive=lambda: self.assert_alive("while waiting for the window %r" % title))
+        log("%s: window %r is %s" % (self.name, title, wid))
+        return wid
+
+    def wait_window_gone(self, wid, timeout=8):
+        self.screen.wait_window_gone(wid, timeout)
+
+    def geometry(self, wid):
+        return self.screen.geometry(wid)
+
+    def screenshot(self, wid):
+        return self.screen.screenshot(wid)
+
+    def key(self, wid, *keys):
+        self.screen.key(wid, *keys)
+
+    def drag(self, wid, start, end):
+        self.screen.drag(wid, start, end)
+
+    def holding(self, wid, key):
+        return self.screen.holding(wid, key)
+
+    def hold(self, wid, key, until, timeout, what):
+        return self.screen.hold(wid, key, until, timeout, what)
+
+    def focus_elsewhere(self, wid):
+        self.screen.focus_elsewhere(wid)
+
+    def focus_back(self, wid):
+        self.screen.focus_back(wid)
+
+    def answer(self, title, key, timeout=30):
+        """Answers a message box by key; waits for its window to go."""
+        wid = self.wait_window(title, timeout)
+        self.key(wid, key)
+        self.wait_window_gone(wid)
+        return wid
