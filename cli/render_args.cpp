@@ -61,6 +61,12 @@ T number(const std::string& text, T low, T high, const std::string& expected) {
     return value;
 }
 
+// A whole number from low to high, for a field of type int.
+int whole(const std::string& text, long low, long high, const std::string& what) {
+    const std::string range = " from " + std::to_string(low) + " to " + std::to_string(high);
+    return static_cast<int>(number(text, low, high, what + range));
+}
+
 constexpr double ANY = std::numeric_limits<double>::max();
 
 OutputKind kind_of(std::string file) {
@@ -89,9 +95,9 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.get_formatter()->label("Positionals", "Words");
     app.get_formatter()->label("OPTIONS", "FLAGS");
     app.option_defaults()->group("Flags");
-    // As before, a flag given twice takes its later value.
+    // A flag given twice takes its later value.
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    // Flags it does not know are refused below, even beside --help, as before.
+    // Flags it does not know are refused below, even beside --help.
     app.allow_extras();
 
     std::vector<std::string> words;
@@ -133,9 +139,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "the figure after N drawn frames: N degrees of twist\n"
                    "(default 0)")
         ->type_name("N")
-        ->each([&r](const std::string& text) {
-            r.frame = static_cast<int>(number<long>(text, 0, INT_MAX, "a frame number from 0 to " + std::to_string(INT_MAX)));
-        });
+        ->each([&r](const std::string& text) { r.frame = whole(text, 0, INT_MAX, "a frame number"); });
     app.add_option("--pitch", "camera pitch in degrees (default 0)")
         ->type_name("DEG")
         ->each([&r](const std::string& text) { r.pitch = number(text, -ANY, ANY, "a number of degrees"); });
@@ -157,8 +161,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                                          "frames, so 120 loop for B3)")
                               ->type_name("N")
                               ->each([&r](const std::string& text) {
-                                  r.frames = static_cast<int>(
-                                      number<long>(text, 1, MAX_FRAMES, "a frame count from 1 to " + std::to_string(MAX_FRAMES)));
+                                  r.frames = whole(text, 1, MAX_FRAMES, "a frame count");
                               });
     CLI::Option* delay = app.add_option("--delay",
                                         "GIF: time between frames (default 40). GIF stores\n"
@@ -166,8 +169,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                                         "nearest 10 ms.")
                              ->type_name("MS")
                              ->each([&r](const std::string& text) {
-                                 r.delay_ms = static_cast<int>(
-                                     number<long>(text, 0, MAX_DELAY_MS, "milliseconds from 0 to " + std::to_string(MAX_DELAY_MS)));
+                                 r.delay_ms = whole(text, 0, MAX_DELAY_MS, "milliseconds");
                              });
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
@@ -194,7 +196,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     } catch (const CLI::CallForHelp&) {
         parsed.message = app.help();
     } catch (const CLI::CallForVersion& e) {
-        // CLI11 answers --version first; --help has always won.
+        // CLI11 answers --version first, but --help wins.
         parsed.message = app.get_help_ptr()->count() > 0 ? app.help() : std::string(e.what()) + "\n";
     } catch (const CLI::ParseError& e) {
         parsed.error = e.what();
