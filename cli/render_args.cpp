@@ -174,7 +174,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
-        ->type_name("SECONDS")
+        ->option_text("SECONDS")  // not type_name: the help would add "Excludes: --output"
         ->each([&r](const std::string& text) {
             r.bench_seconds = number(text, std::numeric_limits<double>::denorm_min(), 86400.0,
                                      "a number of seconds above 0, at most 86400");
