@@ -240,7 +240,7 @@ def msgbox_texts(path):
     texts = []
     for m in re.finditer(rb'trace:msgbox:MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"', data):
         text = m.group(1).decode("utf-8", errors="replace")
-        texts.append(text.replace("\\n", "\n").replace("\\r", "\r").replace("\\t", "\t"))
+        texts.append(text.replace("\\n", "\n").replace("\\r", "\r").replace("\\t", "\t").replace('\\"', '"'))
     return texts
 
 
