@@ -20,10 +20,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
                         MB_OK | MB_ICONEXCLAMATION);
             return SAVER_EXIT_BAD_ARGUMENTS;
         case SaverMode::preview:
+            return run_preview(instance, arguments.window, DEFAULT_SAVER_SETTINGS);
         case SaverMode::settings:
             break;
     }
-    // The preview and the settings dialog come next; until then the saver
-    // answers them as an empty success.
+    // The settings dialog comes next; until then the saver answers it as an
+    // empty success.
     return SAVER_EXIT_OK;
 }

@@ -1,5 +1,6 @@
 #include "saver/saver_window.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "core/options.h"
@@ -18,6 +19,8 @@ const char FULL_SCREEN_MUTEX[] = "PolyTree.ScreenSaver.FullScreen";
 const char ERROR_CAPTION[] = "PolyTree";
 constexpr int COLOUR_BITS = 32;
 constexpr double FULL_SCREEN_FRAME_SECONDS = 1.0 / 60.0;
+// The preview is a thumbnail in the Control Panel: half the pace will do.
+constexpr double PREVIEW_FRAME_SECONDS = 1.0 / 30.0;
 
 // The display's power state, as Windows announces it to the windows that
 // registered for it (Windows 8 and later): GUID_CONSOLE_DISPLAY_STATE.
@@ -31,6 +34,7 @@ struct SaverWindow {
     HGLRC render_context;
     HPOWERNOTIFY power_notification;
     bool class_registered;
+    bool preview;  // input and activation are the Control Panel's
     bool display_off;
     MouseWatch mouse;
     std::vector<Viewport> viewports;
@@ -40,11 +44,9 @@ SaverWindow saver;
 
 void quit() { PostQuitMessage(SAVER_EXIT_OK); }
 
-LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+// What the full-screen saver makes of input: the user is back.
+bool ends_full_screen(UINT message, LPARAM lparam) {
     switch (message) {
-        case WM_SETCURSOR:
-            SetCursor(nullptr);
-            return TRUE;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
         case WM_LBUTTONDOWN:
@@ -53,14 +55,29 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         case WM_XBUTTONDOWN:
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
-            quit();
-            return 0;
+            return true;
         case WM_MOUSEMOVE:
             // GET_X_LPARAM's sign extension, without windowsx.h.
-            if (saver.mouse.moved_away(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)))) {
-                quit();
-            }
-            return 0;
+            return saver.mouse.moved_away(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+        default:
+            return false;
+    }
+}
+
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (saver.preview) {
+        // Windows destroys the preview when the user leaves it.
+        if (message == WM_DESTROY) quit();
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+    if (ends_full_screen(message, lparam)) {
+        quit();
+        return 0;
+    }
+    switch (message) {
+        case WM_SETCURSOR:
+            SetCursor(nullptr);
+            return TRUE;
         case WM_ACTIVATEAPP:
             if (wparam == FALSE) quit();
             return 0;
@@ -130,19 +147,23 @@ BOOL CALLBACK add_monitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
     return TRUE;
 }
 
-// The window over the whole virtual screen with its GL context, or the
-// reason it could not be made (the window then already gone).
-const char* open_full_screen(HINSTANCE instance) {
+bool register_saver_class(HINSTANCE instance) {
     saver.instance = instance;
     WNDCLASSA window_class = {};
     // Its own device context: the GL context keeps using it. No cursor: the
-    // screen shows the figure alone.
+    // full screen shows the figure alone, and the preview's is its parent's.
     window_class.style = CS_OWNDC;
     window_class.lpfnWndProc = saver_window_proc;
     window_class.hInstance = instance;
     window_class.lpszClassName = CLASS_NAME;
-    if (RegisterClassA(&window_class) == 0) return "Could not register the window class.";
-    saver.class_registered = true;
+    saver.class_registered = RegisterClassA(&window_class) != 0;
+    return saver.class_registered;
+}
+
+// The window over the whole virtual screen with its GL context, or the
+// reason it could not be made.
+const char* open_full_screen(HINSTANCE instance) {
+    if (!register_saver_class(instance)) return "Could not register the window class.";
 
     const ScreenRect screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                                GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
@@ -189,9 +210,26 @@ void draw_saver_frame(double seconds, int degrees_per_second) {
     SwapBuffers(saver.device_context);
 }
 
-// Draws at the given pace until the quit message. Between frames it sleeps
-// in the wait for messages: a saver spends power while nobody looks.
-int run_frames(const SaverSettings& settings, double frame_seconds) {
+// The preview's child window filling parent, with its GL context.
+bool open_preview(HINSTANCE instance, HWND parent) {
+    saver.preview = true;
+    RECT client;
+    if (!GetClientRect(parent, &client) || !register_saver_class(instance)) return false;
+    saver.window = CreateWindowExA(0, CLASS_NAME, WINDOW_NAME, WS_CHILD | WS_VISIBLE, 0, 0, client.right,
+                                   client.bottom, parent, nullptr, instance, nullptr);
+    if (saver.window == nullptr) return false;
+    if (attach_gl_context(saver.window, COLOUR_BITS, saver.device_context, saver.render_context) != nullptr) {
+        return false;
+    }
+    setup_gl_state();
+    saver.viewports = {{0, 0, client.right, client.bottom}};
+    return true;
+}
+
+// Draws at the given pace until the quit message, or until parent, when
+// given, is gone. Between frames it sleeps in the wait for messages: a saver
+// spends power while nobody looks.
+int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent) {
     LARGE_INTEGER frequency;
     LARGE_INTEGER start;
     QueryPerformanceFrequency(&frequency);
@@ -204,6 +242,9 @@ int run_frames(const SaverSettings& settings, double frame_seconds) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+        // A Control Panel that went away without destroying the preview
+        // must not leave its process running.
+        if (parent != nullptr && !IsWindow(parent)) return SAVER_EXIT_OK;
         if (saver.display_off) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
             continue;
@@ -244,10 +285,23 @@ int run_full_screen(HINSTANCE instance, const SaverSettings& settings) {
         MessageBoxA(nullptr, failure, ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
     } else {
         ShowCursor(FALSE);
-        exit_code = run_frames(settings, FULL_SCREEN_FRAME_SECONDS);
+        exit_code = run_frames(settings, FULL_SCREEN_FRAME_SECONDS, nullptr);
         close_saver_window();
         ShowCursor(TRUE);
     }
     if (running != nullptr) CloseHandle(running);
+    return exit_code;
+}
+
+int run_preview(HINSTANCE instance, std::uint64_t parent_handle, const SaverSettings& settings) {
+    const auto parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(parent_handle));
+    if (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(parent)) != parent_handle || !IsWindow(parent)) {
+        return SAVER_EXIT_BAD_ARGUMENTS;
+    }
+    apply_settings(settings);
+    // Inside the Control Panel a failure shows nothing: the preview stays empty.
+    int exit_code = SAVER_EXIT_FAILED;
+    if (open_preview(instance, parent)) exit_code = run_frames(settings, PREVIEW_FRAME_SECONDS, parent);
+    close_saver_window();
     return exit_code;
 }

@@ -6,17 +6,42 @@ By hand, from the repository's root, after the prefixes exist:
       --prefix-root DIR --work /tmp/e2e-work saver_full_screen
 """
 
+import os
+import re
 import sys
 
 from .figure import assert_animates, figure_picture
 from .wine import Session, main_for
-from .x11 import check, log, poll
+from .x11 import check, log, poll, wait_for
 
 MEDIUM = (1024, 768)
 SAVER_TITLE = "PolyTree"
 # Further than this on either axis from the first position counts as the
 # user's move; a jitter within it does not.
 MOUSE_SLACK = 8
+DEFAULT_SEGMENTS = 3280  # B3 L7
+
+
+# The Control Panel's part in the preview, played by a test program of the
+# windows build (tests/saver/preview_host.cpp).
+HOST_TITLE = "PolyTree preview host"
+HOST_CLIENT = (320, 240)
+
+
+def windows_path(path):
+    """The path as a Windows program under Wine names it (drive Z: is /)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def printed(client, pattern, timeout):
+    """The first line the client printed that matches pattern, once there."""
+    def probe():
+        with open(client.stdout_path, "rb") as f:
+            m = re.search(pattern, f.read().decode(errors="replace").replace("\r", ""), re.M)
+        if m is None:
+            client.assert_alive("before printing %r" % pattern)
+        return m
+    return wait_for(probe, timeout, "%s to print %r" % (client.name, pattern), interval=0.2)
 
 
 def full_screen(saver, size):
@@ -93,10 +118,58 @@ def saver_arguments(exe, prefix, size, work):
             log("saver-arguments: the box said %r" % texts[0])
 
 
+_VIEWPORT = re.compile(rb"trace:opengl:glViewport\D*(\d+)\D+(\d+)\D+(\d+)\D+(\d+)")
+
+
+def traced_viewports(saver):
+    with open(saver.stderr_path, "rb") as f:
+        return {tuple(int(v) for v in m.groups()) for m in _VIEWPORT.finditer(f.read())}
+
+
+def saver_preview(exe, prefix, size, work):
+    host_exe = os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
+    with Session(exe, prefix, size[0], size[1], work) as s:
+        # The saver inherits the host's Wine debug channels: its GL calls are
+        # in the host's trace.
+        with s.viewer("host", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
+            found = printed(host, r"^(child (\d+)x(\d+) of (\d+)x(\d+)|children \d+)$", 30)
+            check(found.group(2) is not None, "the saver did not make exactly one child: %s" % found.group(1))
+            child = (int(found.group(2)), int(found.group(3)))
+            client = (int(found.group(4)), int(found.group(5)))
+            check(client == HOST_CLIENT and child == client,
+                  "the preview is %dx%d in a %dx%d client, not the client's size" % (child + client))
+
+            # Drawn into. Wine draws a GL child of another process's window
+            # in an X window of its own, off the screen (a child of a 1x1
+            # window at -1,-1): a screenshot of the host shows black, so the
+            # GL trace tells. Every frame is the whole default figure in one
+            # viewport of the child's size.
+            frames = host.trace.wait_frames(3, 20, "frames of the preview in the GL trace")
+            check(all(frame.vertices == 2 * DEFAULT_SEGMENTS for frame in frames),
+                  "preview frames of %s vertices, not the %d of B3 L7"
+                  % ([frame.vertices for frame in frames], 2 * DEFAULT_SEGMENTS))
+            viewports = traced_viewports(host)
+            check(viewports == {(0, 0) + child}, "viewports other than the preview's: %s" % sorted(viewports))
+            wid = host.wait_window(HOST_TITLE)
+
+            host.key(wid, "Return")
+            ended = printed(host, r"^saver exit (\S+) after (\d+) ms$", 20)
+            # Without a window manager Wine's DestroyWindow of a top-level
+            # window waits 2 s for the X window's withdrawal; the child hears
+            # of it at the end.
+            destroyed = printed(host, r"^parent destroyed in (\d+) ms$", 1)
+            log("saver-preview: the saver exited with %s %s ms after its parent's destruction began, "
+                "which took %s ms" % (ended.group(1), ended.group(2), destroyed.group(1)))
+            check(ended.group(1) == "0" and int(ended.group(2)) <= 5000,
+                  "the saver did not exit with 0 within 5 s of its parent's end: %s" % ended.group(0))
+            check(host.wait_exit(15) == 0, "the preview host failed")
+
+
 SCENARIOS = {
     "saver_full_screen": (saver_full_screen, MEDIUM),
     "saver_quit_input": (saver_quit_input, MEDIUM),
     "saver_arguments": (saver_arguments, MEDIUM),
+    "saver_preview": (saver_preview, MEDIUM),
 }
 
 if __name__ == "__main__":
