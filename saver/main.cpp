@@ -4,12 +4,30 @@
 
 #include "saver/arguments.h"
 #include "saver/saver_window.h"
+#include "saver/settings_dialog.h"
+#include "saver/settings_store.h"
+
+namespace {
+
+HWND settings_owner(const SaverArguments& arguments) {
+    switch (arguments.owner) {
+        case SettingsOwner::given:
+            return reinterpret_cast<HWND>(static_cast<UINT_PTR>(arguments.window));
+        case SettingsOwner::foreground:
+            return GetForegroundWindow();
+        case SettingsOwner::none:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     const SaverArguments arguments = read_saver_arguments(command_line);
     switch (arguments.mode) {
         case SaverMode::full_screen:
-            return run_full_screen(instance, DEFAULT_SAVER_SETTINGS);
+            return run_full_screen(instance, read_saver_settings());
         case SaverMode::password_change:
             return SAVER_EXIT_OK;
         case SaverMode::bad_preview:
@@ -20,11 +38,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
                         MB_OK | MB_ICONEXCLAMATION);
             return SAVER_EXIT_BAD_ARGUMENTS;
         case SaverMode::preview:
-            return run_preview(instance, arguments.window, DEFAULT_SAVER_SETTINGS);
+            return run_preview(instance, arguments.window, read_saver_settings());
         case SaverMode::settings:
             break;
     }
-    // The settings dialog comes next; until then the saver answers it as an
-    // empty success.
-    return SAVER_EXIT_OK;
+    HWND owner = settings_owner(arguments);
+    // A handle that is no window (the owner closed meanwhile): no owner.
+    if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
+    return run_settings_dialog(instance, owner);
 }

@@ -8,10 +8,11 @@ By hand, from the repository's root, after the prefixes exist:
 
 import os
 import re
+import subprocess
 import sys
 
 from .figure import assert_animates, figure_picture
-from .wine import Session, main_for
+from .wine import Session, main_for, wine_env
 from .x11 import check, log, poll, wait_for
 
 MEDIUM = (1024, 768)
@@ -118,6 +119,31 @@ def saver_arguments(exe, prefix, size, work):
             log("saver-arguments: the box said %r" % texts[0])
 
 
+SETTINGS_CAPTION = "PolyTree screen saver settings"
+SETTINGS_KEY = r"HKCU\Software\PolyTree\Screen Saver"
+
+
+def wine_reg(session, *args, check_rc=True):
+    """wine reg with the session's prefix; its output as text. The output
+    goes through a file: a wineserver started by it would hold a pipe open."""
+    env = wine_env(session.prefix, session.screen.env)
+    path = os.path.join(session.work_dir, "reg.out.log")
+    with open(path, "wb") as out:
+        code = subprocess.run(["wine", "reg"] + list(args), env=env, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=subprocess.STDOUT, timeout=60).returncode
+    with open(path, "rb") as f:
+        text = f.read().decode(errors="replace").replace("\r", "")
+    check(code == 0 or not check_rc, "wine reg %s failed (%d): %s" % (" ".join(args), code, text))
+    return text
+
+
+def stored_settings(session):
+    """The saver's values as wine reg query lists them: {name: (type, value)}."""
+    out = wine_reg(session, "query", SETTINGS_KEY, check_rc=False)
+    return {m.group(1): (m.group(2), m.group(3))
+            for m in re.finditer(r"^\s+(\S+)\s+(REG_\w+)\s+(\S+)\s*$", out, re.M)}
+
+
 _VIEWPORT = re.compile(rb"trace:opengl:glViewport\D*(\d+)\D+(\d+)\D+(\d+)\D+(\d+)")
 
 
@@ -129,6 +155,8 @@ def traced_viewports(saver):
 def saver_preview(exe, prefix, size, work):
     host_exe = os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
     with Session(exe, prefix, size[0], size[1], work) as s:
+        # Another scenario may have stored settings in the prefix.
+        wine_reg(s, "delete", SETTINGS_KEY, "/f", check_rc=False)
         # The saver inherits the host's Wine debug channels: its GL calls are
         # in the host's trace.
         with s.viewer("host", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
@@ -165,11 +193,56 @@ def saver_preview(exe, prefix, size, work):
             check(host.wait_exit(15) == 0, "the preview host failed")
 
 
+def settings_dialog(session, name, args, key):
+    """Opens the dialog, answers it with key; the saver's exit code."""
+    with session.viewer(name, args) as saver:
+        saver.answer(SETTINGS_CAPTION, key)
+        return saver.wait_exit(15)
+
+
+def saver_settings(exe, prefix, size, work):
+    with Session(exe, prefix, size[0], size[1], work) as s:
+        # The prefix outlives the scenario: start from no stored settings.
+        wine_reg(s, "delete", SETTINGS_KEY, "/f", check_rc=False)
+
+        check(settings_dialog(s, "cancel", ["/c"], "Escape") == 0, "Cancel did not exit with 0")
+        check(stored_settings(s) == {}, "Cancel stored %r" % stored_settings(s))
+
+        check(settings_dialog(s, "defaults", [], "Return") == 0, "OK did not exit with 0")
+        stored = stored_settings(s)
+        log("saver-settings: OK stored %r" % stored)
+        check(stored == {"Branches": ("REG_DWORD", "0x3"), "Levels": ("REG_DWORD", "0x7"),
+                         "Speed": ("REG_DWORD", "0x3c")}, "OK did not store every default: %r" % stored)
+
+        # Values no dialog writes: read as the nearest bound, or as the
+        # default when of another type.
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Levels", "/t", "REG_DWORD", "/d", "99", "/f")
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Speed", "/t", "REG_DWORD", "/d", "0", "/f")
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Branches", "/t", "REG_SZ", "/d", "5", "/f")
+        check(settings_dialog(s, "clamped", ["/c:0"], "Return") == 0, "OK did not exit with 0")
+        stored = stored_settings(s)
+        check(stored == {"Branches": ("REG_DWORD", "0x3"), "Levels": ("REG_DWORD", "0xc"),
+                         "Speed": ("REG_DWORD", "0x1")}, "stored values not read within range: %r" % stored)
+
+        # The saver draws what is stored: five branches of two levels are
+        # 1 + 5 * (1 + 5) = 31 segments a frame in the GL trace.
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Branches", "/t", "REG_DWORD", "/d", "5", "/f")
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Levels", "/t", "REG_DWORD", "/d", "2", "/f")
+        with s.viewer("stored", ["/s"], debug="+opengl") as saver:
+            wid = saver.wait_window(SAVER_TITLE)
+            frames = saver.trace.wait_frames(3, 20)
+            check(all(frame.vertices == 2 * 31 for frame in frames),
+                  "frames of %s vertices, not the 62 of B5 L2" % [frame.vertices for frame in frames])
+            saver.key(wid, "a")
+            check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
+
+
 SCENARIOS = {
     "saver_full_screen": (saver_full_screen, MEDIUM),
     "saver_quit_input": (saver_quit_input, MEDIUM),
     "saver_arguments": (saver_arguments, MEDIUM),
     "saver_preview": (saver_preview, MEDIUM),
+    "saver_settings": (saver_settings, MEDIUM),
 }
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 
 #include "saver/arguments.h"
 #include "saver/screen.h"
+#include "saver/settings.h"
 
 // Found by argument lookup: beside Viewport, outside the test namespace.
 bool operator==(const Viewport& a, const Viewport& b) {
@@ -138,6 +139,35 @@ TEST(MouseWatch, OnlyAMoveBeyondTheSlackFromTheFirstPositionCounts) {
         }
         EXPECT_EQ(ended, c.last_ends) << c.what;
     }
+}
+
+TEST(SaverSettings, EveryStoredValueReadsAsASettingWithinItsRange) {
+    const StoredValue MISSING = {false, 0};
+    const struct {
+        const char* what;
+        const SettingRange& range;
+        StoredValue stored;
+        int expected;
+    } cases[] = {
+        {"missing branches", BRANCHES_RANGE, MISSING, 3},
+        {"missing levels", LEVELS_RANGE, MISSING, 7},
+        {"missing speed", SPEED_RANGE, MISSING, 60},
+        {"branches within", BRANCHES_RANGE, {true, 5}, 5},
+        {"branches at the bounds", BRANCHES_RANGE, {true, 12}, 12},
+        {"branches 0", BRANCHES_RANGE, {true, 0}, 1},
+        {"branches past", BRANCHES_RANGE, {true, 13}, 12},
+        {"levels 1", LEVELS_RANGE, {true, 1}, 1},
+        {"levels far past", LEVELS_RANGE, {true, 4000000000u}, 12},
+        {"levels written as -1", LEVELS_RANGE, {true, 0xFFFFFFFFu}, 12},
+        {"speed 0", SPEED_RANGE, {true, 0}, 1},
+        {"speed 360", SPEED_RANGE, {true, 360}, 360},
+        {"speed 361", SPEED_RANGE, {true, 361}, 360},
+        {"speed at 2^31", SPEED_RANGE, {true, 0x80000000u}, 360},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(setting_from_stored(c.range, c.stored), c.expected) << c.what;
+    }
+    EXPECT_EQ(clamp_setting(LEVELS_RANGE, -5), 1);
 }
 
 }  // namespace
