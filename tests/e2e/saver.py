@@ -12,16 +12,19 @@ import subprocess
 import sys
 
 from .figure import assert_animates, figure_picture
-from .wine import Session, main_for, wine_env
+from .wine import Session, main_for, stop_wineserver, wine_env
 from .x11 import check, log, poll, wait_for
 
 MEDIUM = (1024, 768)
+# Two X screens joined by Xinerama, which Wine reports as two monitors, both
+# at 0,0 (facts.md): this size's prefix is the two-monitor scenario's alone.
+TWO_MONITORS = (800, 600)
+SECOND_MONITOR = (640, 480)
 SAVER_TITLE = "PolyTree"
 # Further than this on either axis from the first position counts as the
 # user's move; a jitter within it does not.
 MOUSE_SLACK = 8
 DEFAULT_SEGMENTS = 3280  # B3 L7
-
 
 # The Control Panel's part in the preview, played by a test program of the
 # windows build (tests/saver/preview_host.cpp).
@@ -237,12 +240,41 @@ def saver_settings(exe, prefix, size, work):
             check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
 
 
+X11_DRIVER_KEY = r"HKCU\Software\Wine\X11 Driver"
+
+
+def saver_two_monitors(exe, prefix, size, work):
+    with Session(exe, prefix, size[0], size[1], work, more_screens=[SECOND_MONITOR]) as s:
+        # Wine counts Xinerama's screens as monitors only without XRandR.
+        wine_reg(s, "add", X11_DRIVER_KEY, "/v", "UseXRandR", "/t", "REG_SZ", "/d", "N", "/f")
+        # One level: the GL trace of a frame stays short.
+        wine_reg(s, "add", SETTINGS_KEY, "/v", "Levels", "/t", "REG_DWORD", "/d", "1", "/f")
+        stop_wineserver(s.prefix)  # the X11 driver reads its settings at start
+
+        with s.viewer("two", ["/s"], debug="+opengl") as saver:
+            wid = saver.wait_window(SAVER_TITLE)
+            info = saver.geometry(wid)
+            check((info.x, info.y, info.width, info.height) == (0, 0) + size,
+                  "the saver's window is %dx%d at (%d, %d), not the %dx%d virtual screen"
+                  % (info.width, info.height, info.x, info.y, size[0], size[1]))
+            # A copy of the figure in each monitor's rectangle, in GL's
+            # coordinates (rows from the bottom of the window).
+            wanted = {(0, 0) + size, (0, size[1] - SECOND_MONITOR[1]) + SECOND_MONITOR}
+            found = wait_for(lambda: wanted <= traced_viewports(saver) and traced_viewports(saver), 20,
+                             "a viewport on each monitor in the GL trace", interval=0.3)
+            log("saver-two-monitors: viewports %s" % sorted(found))
+            check(found == wanted, "viewports other than the monitors': %s" % sorted(found - wanted))
+            saver.key(wid, "a")
+            check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
+
+
 SCENARIOS = {
     "saver_full_screen": (saver_full_screen, MEDIUM),
     "saver_quit_input": (saver_quit_input, MEDIUM),
     "saver_arguments": (saver_arguments, MEDIUM),
     "saver_preview": (saver_preview, MEDIUM),
     "saver_settings": (saver_settings, MEDIUM),
+    "saver_two_monitors": (saver_two_monitors, TWO_MONITORS),
 }
 
 if __name__ == "__main__":
