@@ -11,14 +11,13 @@ namespace {
 
 const char CLASS_NAME[] = "OpenGL";
 
-// The pixel format asked for on every opening. Its colour depth is fixed by
-// the first window the process creates.
-PIXELFORMATDESCRIPTOR pixel_format_request = {
+// The pixel format asked for on every opening, but for its colour depth.
+const PIXELFORMATDESCRIPTOR PIXEL_FORMAT_REQUEST = {
     40,  // nSize
     1,   // nVersion
     PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
     PFD_TYPE_RGBA,
-    0,  // cColorBits: set at the first window creation
+    0,  // cColorBits: the caller's
     0, 0, 0, 0, 0, 0,  // colour bits and shifts ignored
     0, 0,              // no alpha
     0, 0, 0, 0, 0,     // no accumulation buffer
@@ -30,7 +29,9 @@ PIXELFORMATDESCRIPTOR pixel_format_request = {
 };
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format request must be 40 bytes");
 
+// The viewer's colour depth is fixed by the first window the process creates.
 bool colour_bits_chosen = false;
+int chosen_colour_bits = 0;
 
 void report_error(const char* text) { MessageBoxA(nullptr, text, texts::ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION); }
 
@@ -47,6 +48,25 @@ bool fail_opening(const char* text) {
 }
 
 }  // namespace
+
+const char* attach_gl_context(HWND window, int colour_bits, HDC& device_context, HGLRC& render_context) {
+    PIXELFORMATDESCRIPTOR request = PIXEL_FORMAT_REQUEST;
+    request.cColorBits = static_cast<BYTE>(colour_bits);
+
+    device_context = GetDC(window);
+    if (device_context == nullptr) return "Can't Create A GL Device Context.";
+
+    const int format = ChoosePixelFormat(device_context, &request);
+    if (format == 0) return "Can't Find A Suitable PixelFormat.";
+
+    if (!SetPixelFormat(device_context, format, &request)) return "Can't Set The PixelFormat.";
+
+    render_context = wglCreateContext(device_context);
+    if (render_context == nullptr) return "Can't Create A GL Rendering Context.";
+
+    if (!wglMakeCurrent(device_context, render_context)) return "Can't Activate The GL Rendering Context.";
+    return nullptr;
+}
 
 bool open_view_window(const char* caption, int width, int height, int bits, bool fullscreen_flag) {
     viewer.fullscreen = fullscreen_flag;
@@ -107,26 +127,13 @@ bool open_view_window(const char* caption, int width, int height, int bits, bool
     if (gl_window.window == nullptr) return fail_opening("Window Creation Error.");
 
     if (!colour_bits_chosen) {
-        pixel_format_request.cColorBits = static_cast<BYTE>(bits);
+        chosen_colour_bits = bits;
         colour_bits_chosen = true;
     }
 
-    gl_window.device_context = GetDC(gl_window.window);
-    if (gl_window.device_context == nullptr) return fail_opening("Can't Create A GL Device Context.");
-
-    const int format = ChoosePixelFormat(gl_window.device_context, &pixel_format_request);
-    if (format == 0) return fail_opening("Can't Find A Suitable PixelFormat.");
-
-    if (!SetPixelFormat(gl_window.device_context, format, &pixel_format_request)) {
-        return fail_opening("Can't Set The PixelFormat.");
-    }
-
-    gl_window.render_context = wglCreateContext(gl_window.device_context);
-    if (gl_window.render_context == nullptr) return fail_opening("Can't Create A GL Rendering Context.");
-
-    if (!wglMakeCurrent(gl_window.device_context, gl_window.render_context)) {
-        return fail_opening("Can't Activate The GL Rendering Context.");
-    }
+    const char* failure = attach_gl_context(gl_window.window, chosen_colour_bits, gl_window.device_context,
+                                            gl_window.render_context);
+    if (failure != nullptr) return fail_opening(failure);
 
     ShowWindow(gl_window.window, SW_SHOW);
     SetForegroundWindow(gl_window.window);

@@ -13,6 +13,12 @@ struct GlWindow {
 
 extern GlWindow gl_window;
 
+// Gives window a device context, a pixel format of the given colour depth
+// and a current GL context, in that order. Returns null on success, else the
+// text naming the step that failed; what was obtained before it is held in
+// device_context and render_context for the caller to release.
+const char* attach_gl_context(HWND window, int colour_bits, HDC& device_context, HGLRC& render_context);
+
 // Opens a window (or takes the screen in the given mode) with a current GL
 // context and the renderer's state set up. On failure the user has been told
 // and nothing but, after a refused full-screen mode, the class is left held.

@@ -15,9 +15,11 @@ bool setup_gl_state() {
     return true;
 }
 
-void resize_view(int width, int height) {
+void resize_view(int width, int height) { set_view(0, 0, width, height); }
+
+void set_view(int x, int y, int width, int height) {
     if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
+    glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The plane factors are single precision on purpose: near is float(0.01).
@@ -28,7 +30,13 @@ void resize_view(int width, int height) {
 }
 
 void begin_frame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clear_frame();
+    place_camera();
+}
+
+void clear_frame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+
+void place_camera() {
     glLoadIdentity();
     glRotatef(static_cast<GLfloat>(viewer.pitch), 1.0f, 0.0f, 0.0f);
     glRotatef(static_cast<GLfloat>(viewer.yaw), 0.0f, 1.0f, 0.0f);
@@ -38,6 +46,10 @@ void begin_frame() {
 
 void draw_scene() {
     begin_frame();
+    draw_figure();
+}
+
+void draw_figure() {
     glBegin(GL_LINES);
     draw_polygon_tree(viewer.levels, viewer.branches, viewer.twist, 0.0, -viewer.scale, 0.0, PI / 2.0,
                       2.0 * viewer.scale);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes a release from this source tree in one command:
-#   build/windows/polytree-<version>-win64.zip         polytree.exe, README.md, LICENSE
+#   build/windows/polytree-<version>-win64.zip         polytree.exe, polytree.scr, README.md, LICENSE
 #   build/windows/polytree-<version>-win64.zip.sha256  its SHA-256, for sha256sum -c
 # The zip comes from CPack (cmake/windows_program.cmake). The build folder is
 # configured afresh so that no flags are left over from an older configuration.

@@ -20,6 +20,8 @@ PACKAGES=(
   wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3
   # reading the program's PE header and resources
   python3-pefile
+  # packing the programs' icon (scripts/icon.sh)
+  icoutils
 )
 
 missing=()

@@ -5,6 +5,9 @@
   wine      on top of it, polytree.exe under Wine: prefixes, the viewer, and
             readers of Wine's traces
   polytree  what the viewer shows, whichever platform runs it
+  figure    checks of the figure on the screen, for every program drawing it
+  scenarios the viewer's scenarios
+  saver     the screen saver's scenarios (polytree.scr)
 
 Modules run from the repository's root, for example
   python3 -B -m tests.e2e.scenarios --help

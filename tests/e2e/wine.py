@@ -240,7 +240,7 @@ def msgbox_texts(path):
     texts = []
     for m in re.finditer(rb'trace:msgbox:MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"', data):
         text = m.group(1).decode("utf-8", errors="replace")
-        texts.append(text.replace("\\n", "\n").replace("\\r", "\r").replace("\\t", "\t"))
+        texts.append(text.replace("\\n", "\n").replace("\\r", "\r").replace("\\t", "\t").replace('\\"', '"'))
     return texts
 
 
@@ -401,7 +401,7 @@ class Session:
     """A screen, a booted prefix and the scenario's work directory; viewers
     run on it one at a time."""
 
-    def __init__(self, exe, prefix, width, height, work_dir):
+    def __init__(self, exe, prefix, width, height, work_dir, more_screens=()):
         self.exe = exe
         self.prefix = os.path.abspath(prefix)
         self.work_dir = work_dir
@@ -411,7 +411,7 @@ class Session:
               "the Wine prefix %s is missing: the e2e_prefixes test creates it" % self.prefix)
         # A wineserver left over from an aborted run would hold the prefix.
         stop_wineserver(self.prefix)
-        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"))
+        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"), more_screens)
 
     def viewer(self, name, args=(), debug="-all", extra_env=None, exe=None):
         return Viewer(exe or self.exe, self.prefix, self.screen, self.work_dir, name, args, debug, extra_env)

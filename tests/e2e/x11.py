@@ -270,9 +270,12 @@ class XServer:
     own, and the program fails to open any window.
     """
 
-    def __init__(self, width, height, log_path):
+    def __init__(self, width, height, log_path, more_screens=()):
+        """more_screens: sizes of further X screens, joined to the first by
+        Xinerama (a program sees them as more monitors)."""
         self.width = width
         self.height = height
+        self.more_screens = list(more_screens)
         self.proc = None
         self.number = None
         self.log_path = log_path
@@ -288,10 +291,15 @@ class XServer:
             # clients, so readiness needs no polling; a taken number (another
             # run racing for it) makes it exit instead, and the next is tried.
             read_end, write_end = os.pipe()
+            screens = ["-screen", "0", "%dx%dx24" % (self.width, self.height)]
+            for index, (width, height) in enumerate(self.more_screens, 1):
+                screens += ["-screen", str(index), "%dx%dx24" % (width, height)]
+            if self.more_screens:
+                screens.insert(0, "+xinerama")
             with open(self.log_path, "ab") as log_file:
                 proc = subprocess.Popen(
-                    ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (self.width, self.height),
-                     "-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
+                    ["Xvfb", ":%d" % number] + screens +
+                    ["-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
                     stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
                     pass_fds=(write_end,), start_new_session=True)
             os.close(write_end)

@@ -1,18 +1,26 @@
-"""Reads the built polytree.exe as Windows would: its version resource, its
-application manifest and its PE header's link time.
+"""Reads a built program as Windows would: its version resource, its
+application manifest, its file icon, its PE header's link time and, for the
+screen saver,
+the name Windows lists it by (string resource 1).
 
   python3 exe_resources.py --exe build/windows/polytree.exe --version 1.0.0
+  python3 exe_resources.py --exe build/windows/polytree.scr --version 1.0.0 \
+      --dpi-awareness "PerMonitorV2, system" --listed-as PolyTree
 
 The PE header, the resources and the version resource are read with pefile
 (Debian's python3-pefile), the manifest as XML.
 """
 
 import argparse
+import os
 import sys
 import xml.etree.ElementTree as ET
 
 import pefile
 
+RT_ICON = 3
+RT_STRING = 6
+RT_GROUP_ICON = 14
 RT_VERSION = 16
 RT_MANIFEST = 24
 CAPTION = "PolyTree - Polygon Tree Viewer"
@@ -79,7 +87,7 @@ def resources(image, type_id):
     return found
 
 
-def check_version(image, version):
+def check_version(image, version, file_name):
     names = [name for name, _ in resources(image, RT_VERSION)]
     check(names == ["1"], "one version resource, 1 (found %r)" % names)
     if not names:
@@ -118,7 +126,7 @@ def check_version(image, version):
         "FileVersion": version,
         "ProductVersion": version,
         "LegalCopyright": COPYRIGHT,
-        "OriginalFilename": "polytree.exe",
+        "OriginalFilename": file_name,
     }
     for name, value in expected.items():
         check(strings.get(name) == value, "%s is %r (%r)" % (name, value, strings.get(name)))
@@ -136,7 +144,7 @@ def check_version(image, version):
 # The application manifest
 
 
-def check_manifest(image, version):
+def check_manifest(image, version, dpi_awareness):
     manifests = resources(image, RT_MANIFEST)
     check([name for name, _ in manifests] == ["1"], "one manifest, RT_MANIFEST 1 (found %r)"
           % [name for name, _ in manifests])
@@ -173,10 +181,61 @@ def check_manifest(image, version):
 
     aware = [e.text.strip().lower() for e in root.iter("{%s}dpiAware" % DPI_2005)]
     awareness = [e.text.strip().lower() for e in root.iter("{%s}dpiAwareness" % DPI_2016)]
-    check(aware == ["true"] and awareness and awareness[0].split(",")[0].strip() in ("system", "permonitorv2"),
-          "DPI aware, at least system aware (dpiAware %r, dpiAwareness %r)" % (aware, awareness))
+    check(aware == ["true"] and awareness == [dpi_awareness.lower()],
+          "DPI aware: dpiAware true, dpiAwareness %r (dpiAware %r, dpiAwareness %r)" % (dpi_awareness, aware, awareness))
 
     check(CAPTION.encode("ascii") not in text, "the manifest does not hold the window caption")
+
+
+# --------------------------------------------------------------------------
+# The file icon
+
+
+def check_icon(image):
+    """One icon group whose entries are 16, 32, 48 and 256 pixels, each an
+    RT_ICON of the size the group names."""
+    groups = resources(image, RT_GROUP_ICON)
+    check([name for name, _ in groups] == ["1"], "one icon group, 1 (found %r)" % [name for name, _ in groups])
+    if not groups:
+        return
+    data = groups[0][1]
+    count = int.from_bytes(data[4:6], "little")
+    icons = dict(resources(image, RT_ICON))
+    sizes = []
+    for index in range(count):
+        entry = data[6 + 14 * index:6 + 14 * (index + 1)]
+        size = entry[0] or 256  # 0 stands for 256
+        length = int.from_bytes(entry[8:12], "little")
+        icon = icons.get(str(int.from_bytes(entry[12:14], "little")), b"")
+        check(len(icon) == length, "icon entry %d (%d pixels) has its %d bytes" % (index, size, length))
+        sizes.append(size)
+    check(sorted(sizes) == [16, 32, 48, 256], "the icon has 16, 32, 48 and 256 pixels (%r)" % sizes)
+
+
+# --------------------------------------------------------------------------
+# The string table
+
+
+def string_resource(image, number):
+    """String number of the string table, as LoadString reads it: block
+    number // 16 + 1 holds sixteen counted UTF-16 strings."""
+    block = str(number // 16 + 1)
+    for name, data in resources(image, RT_STRING):
+        if name != block:
+            continue
+        offset = 0
+        for index in range(16):
+            length = int.from_bytes(data[offset:offset + 2], "little")
+            text = data[offset + 2:offset + 2 + 2 * length].decode("utf-16-le")
+            if index == number % 16:
+                return text
+            offset += 2 + 2 * length
+    return None
+
+
+def check_listed_as(image, name):
+    listed = string_resource(image, 1)
+    check(listed == name, "string resource 1, the name Windows lists, is %r (%r)" % (name, listed))
 
 
 # --------------------------------------------------------------------------
@@ -200,12 +259,17 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--version", required=True, help="the project's version in CMake, MAJOR.MINOR.PATCH")
+    parser.add_argument("--dpi-awareness", default="system", help="the manifest's dpiAwareness")
+    parser.add_argument("--listed-as", help="string resource 1, when the program has one")
     options = parser.parse_args()
     image = load(options.exe)
     if image is not None:
         check_pe_header(image)
-        check_version(image, options.version)
-        check_manifest(image, options.version)
+        check_version(image, options.version, os.path.basename(options.exe))
+        check_manifest(image, options.version, options.dpi_awareness)
+        check_icon(image)
+        if options.listed_as is not None:
+            check_listed_as(image, options.listed_as)
     print("%d passed, %d failed" % (passes, len(failures)))
     return 1 if failures else 0
 

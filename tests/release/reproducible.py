@@ -1,6 +1,7 @@
 """Two releases of the same sources, made in two different folders, hold the
-same polytree.exe byte for byte; each release's zip holds exactly the
-program, README.md and LICENSE, and its checksum file is right.
+same polytree.exe and polytree.scr byte for byte; each release's zip holds
+exactly the two programs, README.md and LICENSE, and its checksum file is
+right.
 
   python3 reproducible.py --source . --version 1.0.0
 
@@ -19,6 +20,8 @@ import sys
 import tempfile
 import time
 import zipfile
+
+PROGRAMS = ("polytree.exe", "polytree.scr")
 
 failures = []
 passes = 0
@@ -61,13 +64,30 @@ def check_zip(build, version):
     check(listed == [digest, name + ".zip"], "the checksum file names the zip's SHA-256 (%r)" % listed)
     with zipfile.ZipFile(archive) as z:
         names = sorted(z.namelist())
-        check(names == sorted(name + "/" + f for f in ("polytree.exe", "README.md", "LICENSE")),
-              "the zip holds %s/ polytree.exe, README.md and LICENSE (%r)" % (name, names))
-        with open(os.path.join(build, "polytree.exe"), "rb") as f:
-            built = f.read()
-        packed = z.read(name + "/polytree.exe") if name + "/polytree.exe" in names else b""
-        check(packed == built, "the zip's polytree.exe is the one built")
+        check(names == sorted(name + "/" + f for f in PROGRAMS + ("README.md", "LICENSE")),
+              "the zip holds %s/ polytree.exe, polytree.scr, README.md and LICENSE (%r)" % (name, names))
+        for program in PROGRAMS:
+            with open(os.path.join(build, program), "rb") as f:
+                built = f.read()
+            packed = z.read(name + "/" + program) if name + "/" + program in names else b""
+            check(packed == built, "the zip's %s is the one built" % program)
     print("   %s.zip: %d bytes" % (name, os.path.getsize(archive)))
+
+
+def check_same(program, folders, builds):
+    exes = []
+    for folder, build in zip(folders, builds):
+        path = os.path.join(build, program)
+        exe = open(path, "rb").read() if os.path.isfile(path) else b""
+        check(exe and os.fsencode(folder) not in exe, "no path of %s in its %s" % (folder, program))
+        exes.append(exe)
+    if exes[0] and exes[0] == exes[1]:
+        check(True, "the two %s are byte-identical (%d bytes, SHA-256 %s)"
+              % (program, len(exes[0]), hashlib.sha256(exes[0]).hexdigest()))
+    else:
+        differing = [i for i, (a, b) in enumerate(zip(exes[0], exes[1])) if a != b]
+        check(False, "the two %s differ: %d and %d bytes, %d bytes differ, first at %s"
+              % (program, len(exes[0]), len(exes[1]), len(differing), hex(differing[0]) if differing else "-"))
 
 
 def main():
@@ -82,19 +102,8 @@ def main():
         folders = [os.path.join(root, "one", "polytree"),
                    os.path.join(root, "a-second-folder", "deeper", "PolyTree-checkout")]
         builds = [release(source, folder) for folder in folders]
-        exes = []
-        for folder, build in zip(folders, builds):
-            path = os.path.join(build, "polytree.exe")
-            exe = open(path, "rb").read() if os.path.isfile(path) else b""
-            check(exe and os.fsencode(folder) not in exe, "no path of %s in its polytree.exe" % folder)
-            exes.append(exe)
-        if exes[0] and exes[0] == exes[1]:
-            check(True, "the two polytree.exe are byte-identical (%d bytes, SHA-256 %s)"
-                  % (len(exes[0]), hashlib.sha256(exes[0]).hexdigest()))
-        else:
-            differing = [i for i, (a, b) in enumerate(zip(exes[0], exes[1])) if a != b]
-            check(False, "the two polytree.exe differ: %d and %d bytes, %d bytes differ, first at %s"
-                  % (len(exes[0]), len(exes[1]), len(differing), hex(differing[0]) if differing else "-"))
+        for program in PROGRAMS:
+            check_same(program, folders, builds)
         check_zip(builds[0], options.version)
     finally:
         if options.keep:

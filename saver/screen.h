@@ -1,0 +1,47 @@
+#pragma once
+// The full-screen saver's rules that need no window system: where each
+// monitor's copy of the figure goes, when the mouse has moved on purpose,
+// and how far the figure has turned.
+
+#include <vector>
+
+// A rectangle of screen pixels, right and bottom excluded (as Windows' RECT).
+struct ScreenRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+// A GL viewport: from the bottom left of the window, y up.
+struct Viewport {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+// The viewport of each monitor within a window covering the rectangle
+// window_rect, in the monitors' order; empty monitors are left out. With no
+// monitor left, the whole window is one viewport.
+std::vector<Viewport> monitor_viewports(const ScreenRect& window_rect, const std::vector<ScreenRect>& monitors);
+
+// Windows sends mouse moves that nobody made (one when the window appears,
+// others on a jittering sensor): the first one only sets where the mouse is,
+// and only a move further than MOUSE_SLACK on either axis from there counts.
+constexpr int MOUSE_SLACK = 8;
+
+class MouseWatch {
+public:
+    // True when the move at x, y ends the saver.
+    bool moved_away(int x, int y);
+
+private:
+    bool placed_ = false;
+    int x_ = 0;
+    int y_ = 0;
+};
+
+// The twist in radians after seconds at the given speed, kept within one
+// turn so that it loses no precision however long the saver runs.
+double twist_after(double seconds, int degrees_per_second);

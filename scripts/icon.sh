@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Draws the programs' file icon, assets/polytree.ico, from the figure with the
+# release build of polytree-render and packs it with icotool (icoutils): 16,
+# 32, 48 and 256 pixels, the largest stored as PNG as Windows Vista and later
+# read it. The .ico is committed, so the Windows build needs no renderer;
+# rerun this after a change to the figure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)" >/dev/null
+render=build/release/polytree-render
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The small sizes draw fewer levels: at 16 pixels five levels are a smudge.
+for size in 16:3 32:3 48:5 256:5; do
+  pixels=${size%:*}
+  "$render" B3 "L${size#*:}" --frame 30 --camera -0.08,-0.3,-2.6 --size "${pixels}x${pixels}" \
+    -o "$work/$pixels.png"
+done
+icotool -c -o assets/polytree.ico "$work/16.png" "$work/32.png" "$work/48.png" --raw="$work/256.png"
+icotool -l assets/polytree.ico

@@ -1,0 +1,127 @@
+// What the Control Panel does with a screen saver's preview, as a test
+// program: a window whose handle is handed to "polytree.scr /p HWND", then,
+// when told, that window destroyed, as the Control Panel does when the user
+// leaves the Screen Saver page.
+//
+//   preview-host.exe SAVER_PATH
+//
+// Prints "child WxH of WxH" once the saver's child window is there (or
+// "children N" when not exactly one appears within 20 s), then waits for a key
+// in its window. On the key it destroys the window and prints "parent
+// destroyed in MS ms" and "saver exit CODE after MS ms", both counted from
+// the start of the destruction (CODE "none" when the saver is still running
+// after 10 s). Exit code 0 when the saver made one child of the client's
+// size and ended with 0 within 5 s of the destruction.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char HOST_TITLE[] = "PolyTree preview host";
+constexpr int CLIENT_WIDTH = 320;
+constexpr int CLIENT_HEIGHT = 240;
+
+bool key_pressed = false;
+
+LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_KEYDOWN) {
+        key_pressed = true;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+BOOL CALLBACK count_child(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+void pump(DWORD milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::printf("usage: preview-host SAVER_PATH\n");
+        return 2;
+    }
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = host_proc;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.lpszClassName = "PolyTreePreviewHost";
+    RegisterClassA(&window_class);
+    RECT frame = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND parent = CreateWindowA(window_class.lpszClassName, HOST_TITLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                                nullptr);
+    if (parent == nullptr) return 1;
+
+    std::string command = "\"" + std::string(argv[1]) + "\" /p " +
+                          std::to_string(static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("could not start %s\n", command.c_str());
+        return 1;
+    }
+    CloseHandle(process.hThread);
+
+    int children = 0;
+    for (int waited = 0; waited < 20000 && children == 0; waited += 50) {
+        pump(50);
+        EnumChildWindows(parent, count_child, reinterpret_cast<LPARAM>(&children));
+    }
+    pump(500);  // a second child, had the saver made one, would be there by now
+    children = 0;
+    EnumChildWindows(parent, count_child, reinterpret_cast<LPARAM>(&children));
+    bool child_right = false;
+    if (children == 1) {
+        RECT client;
+        RECT child_client;
+        GetClientRect(parent, &client);
+        GetClientRect(FindWindowExA(parent, nullptr, nullptr, nullptr), &child_client);
+        std::printf("child %ldx%ld of %ldx%ld\n", child_client.right, child_client.bottom, client.right,
+                    client.bottom);
+        child_right = child_client.right == client.right && child_client.bottom == client.bottom;
+    } else {
+        std::printf("children %d\n", children);
+    }
+    std::fflush(stdout);
+
+    while (!key_pressed) pump(INFINITE);
+    const DWORD destroyed = GetTickCount();
+    DestroyWindow(parent);
+    std::printf("parent destroyed in %lu ms\n", GetTickCount() - destroyed);
+    // Pumping while waiting, as the Control Panel does: the saver's window
+    // may still send to this thread on its way out.
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited != WAIT_OBJECT_0 && GetTickCount() - destroyed < 10000) {
+        waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    const DWORD elapsed = GetTickCount() - destroyed;
+    DWORD saver_exit = 0;
+    if (waited == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &saver_exit)) {
+        std::printf("saver exit %lu after %lu ms\n", saver_exit, elapsed);
+    } else {
+        std::printf("saver exit none after %lu ms\n", elapsed);
+        TerminateProcess(process.hProcess, 1);
+    }
+    std::fflush(stdout);
+    CloseHandle(process.hProcess);
+    return child_right && waited == WAIT_OBJECT_0 && saver_exit == 0 && elapsed <= 5000 ? 0 : 1;
+}
