@@ -183,7 +183,8 @@ const char* open_full_screen(HINSTANCE instance) {
     EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
     saver.viewports = monitor_viewports(screen, monitors);
 
-    // Missing before Windows 8, where SC_MONITORPOWER still tells.
+    // Null before Windows 8, which knows no display-state notification;
+    // SC_MONITORPOWER tells there.
     saver.power_notification =
         RegisterPowerSettingNotification(saver.window, &CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
 
