@@ -10,11 +10,10 @@ and SDL at exit.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import time
 
-from .x11 import (Client, OtherClient, Picture, XServer, check, end_on_terminate, log, poll, run_scenario,
+from .x11 import (Client, OtherClient, Picture, XServer, check, end_on_terminate, log, run_scenario,
                   run_tool, wait_for)
 
 CAPTION = "PolyTree - Polygon Tree Viewer"
