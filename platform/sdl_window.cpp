@@ -89,9 +89,11 @@ bool start_sdl_video() {
     // Without a display SDL falls back to drivers that draw nowhere a person
     // can see (offscreen, dummy): taken only when asked for by name.
     const char* driver = SDL_GetCurrentVideoDriver();
-    const bool unseen = driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    const bool unseen =
+        driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
     if (unseen && std::getenv("SDL_VIDEODRIVER") == nullptr) {
-        std::fprintf(stderr, "polytree: no display to open a window on (DISPLAY and WAYLAND_DISPLAY unset or unusable)\n");
+        std::fprintf(stderr,
+                     "polytree: no display to open a window on (DISPLAY and WAYLAND_DISPLAY unset or unusable)\n");
         SDL_Quit();
         return false;
     }
