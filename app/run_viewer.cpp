@@ -5,9 +5,7 @@
 #include "core/options.h"
 #include "core/viewer_state.h"
 #include "platform/gl_window.h"
-#include "render/scene.h"
-#include "viewer/input.h"
-#include "viewer/key_commands.h"
+#include "viewer/idle_pass.h"
 #include "viewer/texts.h"
 
 namespace {
@@ -25,6 +23,8 @@ struct ViewWindow {
     }
 
     void close() { close_view_window(); }
+
+    void swap_buffers() { SwapBuffers(gl_window.device_context); }
 
     void show_help() {
         DialogBoxParamA(instance, MAKEINTRESOURCEA(HELP_DIALOG_ID), gl_window.window, help_dialog_proc, 0);
@@ -56,20 +56,9 @@ int run_viewer(HINSTANCE instance, const char* option_text) {
             continue;
         }
 
-        // Idle: draw one frame, then turn the keys pressed and held into
-        // commands. A stop asked for here still lets this pass's commands
-        // run. Esc pressed while minimised is dropped, not kept for later:
-        // restoring the window must not quit it.
-        const bool escape = take_press(VK_ESCAPE);
-        if (viewer.window_active) {
-            if (escape) {
-                stop = true;
-            } else {
-                draw_frame();
-                SwapBuffers(gl_window.device_context);
-            }
-        }
-        if (!run_key_commands(window)) return EXIT_WINDOW_FAILED;
+        const PassEnd end = run_idle_pass(window);
+        if (end == PassEnd::WINDOW_FAILED) return EXIT_WINDOW_FAILED;
+        if (end == PassEnd::STOP) stop = true;
     }
 
     close_view_window();

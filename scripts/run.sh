@@ -2,6 +2,11 @@
 # Sets up the machine, builds polytree.exe and runs it under Wine.
 #
 #   bash scripts/run.sh [option words...]     e.g. bash scripts/run.sh B5 L4 G4
+#   bash scripts/run.sh --native [option words...]
+#
+# --native builds the native Linux viewer (polytree, SDL2, release preset)
+# and runs it on the display instead; it needs one (DISPLAY or
+# WAYLAND_DISPLAY) and returns the viewer's exit code.
 #
 # With DISPLAY set the viewer runs on that display and the script returns its
 # exit code. Without DISPLAY it runs on a private Xvfb: the script answers No
@@ -14,6 +19,18 @@ caller_dir="$(pwd)"
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+
+if [ "${1:-}" = "--native" ]; then
+  shift
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "run: --native needs a display (DISPLAY or WAYLAND_DISPLAY)" >&2
+    exit 1
+  fi
+  cmake --preset release
+  cmake --build --preset release -j "$(nproc)"
+  exec build/release/polytree "$@"
+fi
+
 cmake --preset windows
 cmake --build --preset windows -j "$(nproc)"
 exe="$PWD/build/windows/polytree.exe"

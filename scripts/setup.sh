@@ -12,6 +12,9 @@ PACKAGES=(
   libpng-dev libgif-dev
   # polytree-render's arguments
   libcli11-dev
+  # the native viewer's window, GL context, events and message boxes; SDL's
+  # message boxes on X draw with the core fonts, which Xvfb alone lacks
+  libsdl2-dev xfonts-base
   # the fuzzer of the command line (libFuzzer)
   clang-14 libclang-rt-14-dev
   # Windows cross build

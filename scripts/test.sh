@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds both configurations and runs every
-# test: the native unit tests and the end-to-end runs of polytree.exe.
+# test: the native unit tests and the end-to-end runs of polytree.exe and of
+# the native polytree (from the release preset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

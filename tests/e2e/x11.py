@@ -355,6 +355,13 @@ class XServer:
         args += ["--name", "^" + re.escape(title) + "$"]
         return [line for line in self.tool(*args, check_rc=False).stdout.decode().split() if line]
 
+    def find_windows_in_tree(self, title):
+        """Windows whose whole title is title, from the window tree: xdotool's
+        search misses titles stored as UTF8_STRING, as SDL's message boxes
+        store theirs."""
+        out = self.tool("xwininfo", "-root", "-tree").stdout.decode(errors="replace")
+        return re.findall(r'^\s+(0x[0-9a-f]+) "%s":' % re.escape(title), out, re.M)
+
     def wait_window(self, title, timeout=30, alive=None):
         """The newest visible window titled title. alive(), when given, is
         called on every poll: it fails the wait at once when the program that

@@ -1,0 +1,45 @@
+// The GL floor of the native viewer: its SDL window and GL context, the same
+// swap settings and loop, and the viewer's call stream replayed from arrays
+// (bench/floor_frames.h). Options as for the viewer (B, L, G); always
+// windowed, no question; Esc or the close box quits.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "bench/floor_frames.h"
+#include "core/display_modes.h"
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "platform/sdl_window.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
+
+int main(int argc, char** argv) {
+    std::string options;
+    for (int i = 1; i < argc; ++i) options += std::string(i > 1 ? " " : "") + argv[i];
+    init_viewer(options.c_str());
+    const std::vector<Recording> frames = record_frames();
+    if (!start_sdl_video()) return 1;
+    const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+    if (!open_sdl_window("PolyTree GL floor", mode.width, mode.height, false)) {
+        SDL_Quit();
+        return 1;
+    }
+
+    // The viewer's loop: the events drained, then a frame.
+    bool stop = false;
+    std::size_t next = 0;
+    while (!stop) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (!handle_sdl_event(event)) stop = true;
+        }
+        if (take_press(keys::ESCAPE)) stop = true;
+        replay(frames[next]);
+        next = (next + 1) % frames.size();
+        swap_sdl_window();
+    }
+    close_sdl_window();
+    SDL_Quit();
+    return 0;
+}

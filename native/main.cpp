@@ -1,0 +1,77 @@
+// polytree: the viewer as a native program on SDL2. The same option words,
+// start-up question, keys, figure and exit codes as polytree.exe; only the
+// window system differs.
+#include <string>
+
+#include "core/display_modes.h"
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "native/help_text.h"
+#include "platform/sdl_window.h"
+#include "viewer/idle_pass.h"
+#include "viewer/texts.h"
+
+namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_WINDOW_FAILED = 1;
+
+// The window work the key commands and the idle pass ask for.
+struct ViewWindow {
+    bool open() {
+        const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+        return open_sdl_window(viewer.caption, mode.width, mode.height, viewer.fullscreen);
+    }
+
+    void close() { close_sdl_window(); }
+
+    void swap_buffers() { swap_sdl_window(); }
+
+    void show_help() {
+        show_message(SDL_MESSAGEBOX_INFORMATION, HELP_CAPTION, help_text_for_display(HELP_TEXT).c_str());
+    }
+};
+
+// The words after the program's name, as Windows hands the .exe its command
+// line.
+std::string option_text(int argc, char** argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}
+
+int run(const std::string& options) {
+    init_viewer(options.c_str());
+    if (!start_sdl_video()) return EXIT_WINDOW_FAILED;
+
+    if (!ask_yes_no(texts::START_CAPTION, texts::START_QUESTION)) viewer.fullscreen = false;
+
+    ViewWindow window;
+    if (!window.open()) return EXIT_WINDOW_FAILED;
+
+    for (;;) {
+        SDL_Event event;
+        bool quit = false;
+        while (SDL_PollEvent(&event)) {
+            if (!handle_sdl_event(event)) quit = true;
+        }
+        if (quit) break;
+
+        const PassEnd end = run_idle_pass(window);
+        if (end == PassEnd::WINDOW_FAILED) return EXIT_WINDOW_FAILED;
+        if (end == PassEnd::STOP) break;
+    }
+    window.close();
+    return EXIT_OK;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = run(option_text(argc, argv));
+    SDL_Quit();
+    return code;
+}

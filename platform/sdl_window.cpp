@@ -1,0 +1,205 @@
+#include "platform/sdl_window.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/viewer_state.h"
+#include "platform/sdl_keys.h"
+#include "render/scene.h"
+#include "viewer/input.h"
+#include "viewer/texts.h"
+
+namespace {
+
+SDL_Window* view_window = nullptr;
+SDL_GLContext view_context = nullptr;
+
+void report_error(const char* text) {
+    std::fprintf(stderr, "polytree: %s (%s)\n", text, SDL_GetError());
+    show_message(SDL_MESSAGEBOX_ERROR, texts::ERROR_CAPTION, text);
+}
+
+bool fail_opening(const char* text) {
+    report_error(text);
+    close_sdl_window();
+    return false;
+}
+
+// The display mode of exactly that size, as SDL would switch to it.
+bool exact_mode(int width, int height, SDL_DisplayMode* mode) {
+    const SDL_DisplayMode wanted = {0, width, height, 0, nullptr};
+    return SDL_GetClosestDisplayMode(0, &wanted, mode) != nullptr && mode->w == width && mode->h == height;
+}
+
+// The viewer's answer to a refused full-screen mode: true to go on in a
+// window, false after telling the user that the program ends.
+bool fall_back_to_window() {
+    if (ask_yes_no(texts::FALLBACK_CAPTION, texts::FALLBACK_QUESTION)) return true;
+    show_message(SDL_MESSAGEBOX_ERROR, texts::ERROR_CAPTION, texts::CLOSE_NOTICE);
+    return false;
+}
+
+void reproject() {
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(view_window, &width, &height);
+    resize_view(width, height);
+}
+
+void on_window_event(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            release_held_keys();
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            viewer.window_active = false;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            viewer.window_active = true;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (view_window != nullptr && event.windowID == SDL_GetWindowID(view_window)) reproject();
+            break;
+        default:
+            break;
+    }
+}
+
+void on_key(const SDL_KeyboardEvent& event) {
+    const int code = viewer_key_of(event.keysym.sym);
+    if (code < 0) return;
+    if (event.type == SDL_KEYUP) {
+        on_key_up(static_cast<std::uintptr_t>(code));
+    } else {
+        on_key_down(static_cast<std::uintptr_t>(code));
+    }
+}
+
+}  // namespace
+
+bool start_sdl_video() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "polytree: no display to open a window on (%s)\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to drivers that draw nowhere a person
+    // can see (offscreen, dummy): taken only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool unseen =
+        driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    if (unseen && std::getenv("SDL_VIDEODRIVER") == nullptr) {
+        std::fprintf(stderr,
+                     "polytree: no display to open a window on (DISPLAY and WAYLAND_DISPLAY unset or unusable)\n");
+        SDL_Quit();
+        return false;
+    }
+    SDL_DisableScreenSaver();
+    return true;
+}
+
+bool ask_yes_no(const char* caption, const char* text) {
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+    };
+    const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text, 2, buttons, nullptr};
+    int answer = 0;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) {
+        std::fprintf(stderr, "polytree: could not ask \"%s\" (%s): taken as No\n", text, SDL_GetError());
+        answer = 0;
+    }
+    return answer == 1;
+}
+
+void show_message(Uint32 flags, const char* caption, const char* text) {
+    const SDL_MessageBoxButtonData button = {
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
+    const SDL_MessageBoxData box = {flags, view_window, caption, text, 1, &button, nullptr};
+    if (SDL_ShowMessageBox(&box, nullptr) != 0) {
+        std::fprintf(stderr, "polytree: %s: %s\n", caption, text);
+    }
+}
+
+bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag) {
+    viewer.fullscreen = fullscreen_flag;
+
+    SDL_DisplayMode mode = {};
+    if (viewer.fullscreen && !exact_mode(width, height, &mode)) {
+        if (!fall_back_to_window()) return false;
+        viewer.fullscreen = false;
+    }
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    view_window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+    if (view_window == nullptr) return fail_opening("Window Creation Error.");
+
+    if (viewer.fullscreen) {
+        if (SDL_SetWindowDisplayMode(view_window, &mode) != 0 ||
+            SDL_SetWindowFullscreen(view_window, SDL_WINDOW_FULLSCREEN) != 0) {
+            close_sdl_window();
+            if (!fall_back_to_window()) return false;
+            return open_sdl_window(caption, width, height, false);
+        }
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+
+    view_context = SDL_GL_CreateContext(view_window);
+    if (view_context == nullptr) return fail_opening("Can't Create A GL Rendering Context.");
+    if (SDL_GL_MakeCurrent(view_window, view_context) != 0) {
+        return fail_opening("Can't Activate The GL Rendering Context.");
+    }
+    // No wait for the display's refresh: the frame rate is the figure's.
+    SDL_GL_SetSwapInterval(0);
+
+    viewer.window_active = true;
+    reproject();
+    if (!setup_gl_state()) return fail_opening("Initialization Failed.");
+    return true;
+}
+
+void close_sdl_window() {
+    if (view_context != nullptr) {
+        SDL_GL_MakeCurrent(view_window, nullptr);
+        SDL_GL_DeleteContext(view_context);
+        view_context = nullptr;
+    }
+    if (view_window != nullptr) {
+        SDL_DestroyWindow(view_window);
+        view_window = nullptr;
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+void swap_sdl_window() { SDL_GL_SwapWindow(view_window); }
+
+bool handle_sdl_event(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_QUIT:
+            return false;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            on_key(event.key);
+            break;
+        case SDL_WINDOWEVENT:
+            on_window_event(event.window);
+            break;
+        case SDL_MOUSEMOTION: {
+            const std::uintptr_t buttons = (event.motion.state & SDL_BUTTON_LMASK) != 0 ? 1 : 0;
+            const std::uintptr_t position = (static_cast<std::uintptr_t>(event.motion.y & 0xFFFF) << 16) |
+                                            static_cast<std::uintptr_t>(event.motion.x & 0xFFFF);
+            on_mouse_move(buttons, static_cast<std::intptr_t>(position));
+            break;
+        }
+        default:
+            break;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The viewer's window on SDL2 (Linux, and wherever SDL runs): an OpenGL
+// compatibility context, double-buffered with a depth buffer, in a resizable
+// window or full screen at a display mode's exact size; SDL's events turned
+// into the viewer state as the Win32 window procedure does; message boxes.
+
+#include <SDL.h>
+
+// SDL's video part, with the screen saver kept off while the viewer runs.
+// False, with the reason on stderr, when there is no display to use.
+bool start_sdl_video();
+
+// A question with Yes (Return) and No (Esc) buttons, asked without an owner
+// window. True for Yes; a box that cannot be shown answers No, said on stderr.
+bool ask_yes_no(const char* caption, const char* text);
+
+// A box with one OK button, closed by Return or Esc.
+void show_message(Uint32 flags, const char* caption, const char* text);
+
+// Opens the window with a current GL context and the renderer's state set up,
+// re-projected for its drawable size. Full screen switches the display to
+// exactly width x height; a mode SDL cannot give at that size is refused, and
+// the viewer's fallback question decides between a window and giving up. On
+// failure the user has been told and nothing is left open.
+bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag);
+
+// Closes the window and its context; the display gets its mode back.
+void close_sdl_window();
+
+void swap_sdl_window();
+
+// Turns one event into viewer state. False for the request to quit (the
+// window's close button).
+bool handle_sdl_event(const SDL_Event& event);

@@ -1,0 +1,37 @@
+#pragma once
+// The idle pass of every viewer program: what runs once the window system's
+// events are drained. Free of any window system: the window work goes to the
+// same Window type as the key commands', which here also needs
+//   void swap_buffers();
+
+#include "core/viewer_state.h"
+#include "render/scene.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
+#include "viewer/key_commands.h"
+
+enum class PassEnd {
+    GO_ON,          // the loop turns again
+    STOP,           // Esc: close the window, exit normally
+    WINDOW_FAILED,  // a reopening failed: exit at once, the user has been told
+};
+
+// Draws one frame unless the window is minimised, then turns the keys pressed
+// and held into commands. A stop asked for here still lets this pass's
+// commands run. Esc pressed while minimised is dropped, not kept for later:
+// restoring the window must not quit it.
+template <class Window>
+PassEnd run_idle_pass(Window& window) {
+    const bool escape = take_press(keys::ESCAPE);
+    bool stop = false;
+    if (viewer.window_active) {
+        if (escape) {
+            stop = true;
+        } else {
+            draw_frame();
+            window.swap_buffers();
+        }
+    }
+    if (!run_key_commands(window)) return PassEnd::WINDOW_FAILED;
+    return stop ? PassEnd::STOP : PassEnd::GO_ON;
+}
