@@ -57,8 +57,8 @@ int run_viewer(HINSTANCE instance, const char* option_text) {
         }
 
         const PassEnd end = run_idle_pass(window);
-        if (end == PassEnd::WINDOW_FAILED) return EXIT_WINDOW_FAILED;
-        if (end == PassEnd::STOP) stop = true;
+        if (end == PassEnd::window_failed) return EXIT_WINDOW_FAILED;
+        if (end == PassEnd::stop) stop = true;
     }
 
     close_view_window();

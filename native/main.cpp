@@ -61,8 +61,8 @@ int run(const std::string& options) {
         if (quit) break;
 
         const PassEnd end = run_idle_pass(window);
-        if (end == PassEnd::WINDOW_FAILED) return EXIT_WINDOW_FAILED;
-        if (end == PassEnd::STOP) break;
+        if (end == PassEnd::window_failed) return EXIT_WINDOW_FAILED;
+        if (end == PassEnd::stop) break;
     }
     window.close();
     return EXIT_OK;

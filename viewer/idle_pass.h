@@ -11,9 +11,9 @@
 #include "viewer/key_commands.h"
 
 enum class PassEnd {
-    GO_ON,          // the loop turns again
-    STOP,           // Esc: close the window, exit normally
-    WINDOW_FAILED,  // a reopening failed: exit at once, the user has been told
+    go_on,          // the loop turns again
+    stop,           // Esc: close the window, exit normally
+    window_failed,  // a reopening failed: exit at once, the user has been told
 };
 
 // Draws one frame unless the window is minimised, then turns the keys pressed
@@ -32,6 +32,6 @@ PassEnd run_idle_pass(Window& window) {
             window.swap_buffers();
         }
     }
-    if (!run_key_commands(window)) return PassEnd::WINDOW_FAILED;
-    return stop ? PassEnd::STOP : PassEnd::GO_ON;
+    if (!run_key_commands(window)) return PassEnd::window_failed;
+    return stop ? PassEnd::stop : PassEnd::go_on;
 }
