@@ -16,6 +16,47 @@ namespace {
 SDL_Window* view_window = nullptr;
 SDL_GLContext view_context = nullptr;
 
+// A message box closes on Return or Esc, and a user who holds the key past
+// the X server's auto-repeat delay still holds it when the viewer's window
+// gets the focus back: SDL reports it there as a fresh press, and the Esc
+// that answered No would quit the viewer. A press of a box key that comes
+// just after a box closed (or just after the window next gained the focus)
+// is that held key: it and its repeats are dropped until it comes up. A
+// person's own next press comes far later than the grace.
+constexpr Uint32 BOX_KEY_GRACE_MS = 250;
+
+struct BoxKeys {
+    bool guarding;
+    bool awaiting_focus;
+    Uint32 deadline;
+    bool held_return;
+    bool held_escape;
+};
+
+BoxKeys box_keys = {};
+
+void after_box() {
+    box_keys.guarding = true;
+    box_keys.awaiting_focus = true;
+    box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
+}
+
+// True for an event of a key still held from the box that just closed.
+bool held_from_box(const SDL_KeyboardEvent& event) {
+    bool* held = event.keysym.sym == SDLK_RETURN   ? &box_keys.held_return
+                 : event.keysym.sym == SDLK_ESCAPE ? &box_keys.held_escape
+                                                   : nullptr;
+    if (held == nullptr) return false;
+    if (event.type == SDL_KEYUP) {
+        const bool was_held = *held;
+        *held = false;
+        return was_held;
+    }
+    if (box_keys.guarding && SDL_TICKS_PASSED(event.timestamp, box_keys.deadline)) box_keys.guarding = false;
+    if (box_keys.guarding) *held = true;
+    return *held;
+}
+
 void report_error(const char* text) {
     std::fprintf(stderr, "polytree: %s (%s)\n", text, SDL_GetError());
     show_message(SDL_MESSAGEBOX_ERROR, texts::ERROR_CAPTION, text);
@@ -53,6 +94,12 @@ void on_window_event(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
             release_held_keys();
             break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (box_keys.awaiting_focus) {
+                box_keys.awaiting_focus = false;
+                box_keys.deadline = event.timestamp + BOX_KEY_GRACE_MS;
+            }
+            break;
         case SDL_WINDOWEVENT_MINIMIZED:
             viewer.window_active = false;
             break;
@@ -70,6 +117,7 @@ void on_window_event(const SDL_WindowEvent& event) {
 }
 
 void on_key(const SDL_KeyboardEvent& event) {
+    if (held_from_box(event)) return;
     const int code = viewer_key_of(event.keysym.sym);
     if (code < 0) return;
     if (event.type == SDL_KEYUP) {
@@ -112,6 +160,7 @@ bool ask_yes_no(const char* caption, const char* text) {
         std::fprintf(stderr, "polytree: could not ask \"%s\" (%s): taken as No\n", text, SDL_GetError());
         answer = 0;
     }
+    after_box();
     return answer == 1;
 }
 
@@ -122,6 +171,7 @@ void show_message(Uint32 flags, const char* caption, const char* text) {
     if (SDL_ShowMessageBox(&box, nullptr) != 0) {
         std::fprintf(stderr, "polytree: %s: %s\n", caption, text);
     }
+    after_box();
 }
 
 bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag) {

@@ -82,11 +82,15 @@ def rendered(build, work, options, frame):
 
 
 def start_answered_no(screen, work, build):
-    """The Esc that answers No is not the viewer's; the paused frame is
-    polytree-render's frame of the same options at some frame number; a
-    later Esc quits with 0."""
+    """The Esc that answers No is not the viewer's, even held until the
+    viewer's window is there; the paused frame is polytree-render's frame of
+    the same options at some frame number; a later Esc quits with 0."""
     options = ["B3", "L12"]
-    program, wid = start_windowed(screen, work, build, options)
+    program = Native(screen, work, build, options)
+    # Held past the auto-repeat delay: the box goes on a repeat while the key
+    # is still down when the viewer's window gets the focus.
+    with program.holding(program.wait_box(START_CAPTION), "Escape"):
+        wid = program.wait_window(CAPTION, timeout=15)
     info = program.geometry(wid)
     check(info.size == (640, 480), "the window is %r, expected 640x480" % (info.size,))
     program.key(wid, "space")
