@@ -25,8 +25,9 @@ FALLBACK_CAPTION = "Quor GL"
 class Native(Client):
     """One run of build/polytree on a screen."""
 
-    def __init__(self, screen, work, build, options):
-        super().__init__(screen, work, "polytree", [os.path.join(build, "polytree")] + options)
+    def __init__(self, screen, work, build, options, extra_env=None, name="polytree"):
+        super().__init__(screen, work, name, [os.path.join(build, "polytree")] + options,
+                         dict(screen.env, **(extra_env or {})))
 
     def wait_box(self, title, timeout=15):
         """An SDL message box (titled in UTF-8, so found in the window tree)."""
