@@ -30,4 +30,7 @@ if [ "${1:-}" != "--no-fps" ]; then
   echo "== Frame rates under Wine + llvmpipe, 640x480, against the GL floor"
   python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \
     --floor build/windows/bench/polytree-gl-floor.exe --prefix-root "$root"
+  echo
+  echo "== Frame rates of the native viewer (SDL2 + llvmpipe), 640x480, against its GL floor"
+  python3 -B -m scripts.fps_ratio --native build/release
 fi
