@@ -14,7 +14,7 @@ import sys
 import time
 
 from .x11 import (Client, OtherClient, Picture, XServer, check, end_on_terminate, log, run_scenario,
-                  run_tool, send_wm_protocol, wait_for)
+                  run_tool, send_delete_window, wait_for)
 
 CAPTION = "PolyTree - Polygon Tree Viewer"
 START_CAPTION = "Start FullScreen?"
@@ -154,7 +154,7 @@ def focus_releases(screen, work, build):
         program.settled_picture(wid, timeout=10)
         program.assert_alive("after the focus went away")
         # The close box, as a window manager reports it.
-        send_wm_protocol(screen.name, wid, "WM_DELETE_WINDOW")
+        send_delete_window(screen.name, wid)
         check(program.wait_exit(15) == 0, "the close box did not end the viewer with 0")
 
 

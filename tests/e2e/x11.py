@@ -202,6 +202,52 @@ class _XEvent(ctypes.Union):
     _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
 
 
+class _XFixesCursorImage(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_short),
+        ("y", ctypes.c_short),
+        ("width", ctypes.c_ushort),
+        ("height", ctypes.c_ushort),
+        ("xhot", ctypes.c_ushort),
+        ("yhot", ctypes.c_ushort),
+        ("cursor_serial", ctypes.c_ulong),
+        ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+        ("atom", ctypes.c_ulong),
+        ("name", ctypes.c_char_p),
+    ]
+
+
+def cursor_shows(display_name):
+    """Whether the cursor the X server shows at the pointer has a pixel that
+    is not wholly transparent (XFixes: the picture itself, which a screenshot
+    leaves out)."""
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XFree.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                          ctypes.POINTER(ctypes.c_int)]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_XFixesCursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(display_name.encode())
+    check(display, "cannot open X display %s" % display_name)
+    try:
+        # The server answers XFixes requests only after the version is agreed.
+        major, minor = ctypes.c_int(4), ctypes.c_int(0)
+        check(xfixes.XFixesQueryVersion(display, ctypes.byref(major), ctypes.byref(minor)), "no XFixes")
+        image = xfixes.XFixesGetCursorImage(display)
+        check(bool(image), "XFixesGetCursorImage failed")
+        try:
+            cursor = image.contents
+            return any(cursor.pixels[i] >> 24 for i in range(cursor.width * cursor.height))
+        finally:
+            xlib.XFree(image)
+    finally:
+        xlib.XCloseDisplay(display)
+
+
 def send_delete_window(display_name, wid):
     """What a window manager's close box does: a WM_DELETE_WINDOW message.
     xdotool has no command for it (windowclose destroys the X window behind
@@ -425,6 +471,9 @@ class XServer:
         time.sleep(0.2)
         self.move_pointer(x1, y1)
         self.tool("xdotool", "mouseup", "1")
+
+    def cursor_shows(self):
+        return cursor_shows(self.name)
 
     def move_pointer(self, x, y):
         # Not "mousemove --sync": it waits 15 s when the pointer is already there.
