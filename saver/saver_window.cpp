@@ -1,6 +1,7 @@
 #include "saver/saver_window.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "core/options.h"
@@ -160,6 +161,19 @@ bool register_saver_class(HINSTANCE instance) {
     return saver.class_registered;
 }
 
+// Frames shown at the display's vertical blank where the driver offers it
+// (WGL_EXT_swap_control): no tearing. The pace stays the timed wait's, as
+// not every driver has a blank to wait for (none under Wine and llvmpipe).
+void swap_at_vertical_blank() {
+    using SwapInterval = BOOL(WINAPI*)(int);
+    const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    if (found == nullptr) return;
+    SwapInterval set_interval;
+    static_assert(sizeof(set_interval) == sizeof(found), "function pointers of one size");
+    std::memcpy(&set_interval, &found, sizeof(set_interval));
+    set_interval(1);
+}
+
 // The window over the whole virtual screen with its GL context, or the
 // reason it could not be made.
 const char* open_full_screen(HINSTANCE instance) {
@@ -178,6 +192,7 @@ const char* open_full_screen(HINSTANCE instance) {
         attach_gl_context(saver.window, COLOUR_BITS, saver.device_context, saver.render_context);
     if (failure != nullptr) return failure;
     setup_gl_state();
+    swap_at_vertical_blank();
 
     std::vector<ScreenRect> monitors;
     EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
