@@ -8,11 +8,13 @@ By hand, from the repository's root, after the prefixes exist:
 
 import os
 import re
+import signal
 import subprocess
 import sys
+import time
 
 from .figure import assert_animates, figure_picture
-from .wine import Session, main_for, stop_wineserver, wine_env
+from .wine import Session, main_for, session_process, stop_wineserver, wine_env
 from .x11 import check, log, poll, wait_for
 
 MEDIUM = (1024, 768)
@@ -194,6 +196,20 @@ def saver_preview(exe, prefix, size, work):
             check(ended.group(1) == "0" and int(ended.group(2)) <= 5000,
                   "the saver did not exit with 0 within 5 s of its parent's end: %s" % ended.group(0))
             check(host.wait_exit(15) == 0, "the preview host failed")
+
+        # The Control Panel's process dies without destroying anything: the
+        # saver sees its parent gone on its next frame.
+        with s.viewer("host-killed", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
+            printed(host, r"^child \d+x\d+ of \d+x\d+$", 30)
+            host.trace.wait_frames(2, 20, "frames of the preview in the GL trace")
+            saver_pid = session_process(host.proc.pid, os.path.basename(exe))
+            check(saver_pid is not None, "no saver process beside the preview host")
+            os.kill(host.proc.pid, signal.SIGKILL)
+            killed = time.monotonic()
+            gone = poll(lambda: session_process(host.proc.pid, os.path.basename(exe)) is None, 5, interval=0.05)
+            log("saver-preview: the saver's process was %s %.2f s after its host's was killed"
+                % ("gone" if gone else "still there", time.monotonic() - killed))
+            check(gone, "the saver's process outlived its killed host by 5 s")
 
 
 def settings_dialog(session, name, args, key):

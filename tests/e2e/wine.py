@@ -345,6 +345,25 @@ def view_window_creations(path):
 # One run of the viewer
 
 
+def session_process(session_id, name):
+    """The live process whose command line holds name, among those of the
+    session session_id (a program under Wine started by another one stays in
+    its starter's session); None when there is none."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read()
+            with open("/proc/%s/stat" % entry, "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        if fields[0] != b"Z" and int(fields[3]) == session_id and name.encode() in command:
+            return int(entry)
+    return None
+
+
 class Viewer(Client):
     """One polytree.exe process under Wine on the session's screen."""
 
@@ -366,21 +385,9 @@ class Viewer(Client):
         """The process whose command line holds polytree.exe, among those of
         the session this viewer was started in (Wine's loader becomes it)."""
         if self._program_pid is None:
-            name = os.path.basename(self.exe).encode()
-            for entry in os.listdir("/proc"):
-                if not entry.isdigit():
-                    continue
-                try:
-                    with open("/proc/%s/cmdline" % entry, "rb") as f:
-                        command = f.read()
-                    with open("/proc/%s/stat" % entry, "rb") as f:
-                        session_id = int(f.read().rsplit(b")", 1)[1].split()[3])
-                except (OSError, IndexError, ValueError):
-                    continue
-                if session_id == self.proc.pid and name in command:
-                    self._program_pid = int(entry)
-                    break
-            check(self._program_pid is not None, "%s: no process running %s" % (self.name, name.decode()))
+            name = os.path.basename(self.exe)
+            self._program_pid = session_process(self.proc.pid, name)
+            check(self._program_pid is not None, "%s: no process running %s" % (self.name, name))
         return self._program_pid
 
     def msgbox_texts(self):
