@@ -158,13 +158,12 @@ def traced_viewports(saver):
 
 
 def saver_preview(exe, prefix, size, work):
-    host_exe = os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
     with Session(exe, prefix, size[0], size[1], work) as s:
         # Another scenario may have stored settings in the prefix.
         wine_reg(s, "delete", SETTINGS_KEY, "/f", check_rc=False)
         # The saver inherits the host's Wine debug channels: its GL calls are
         # in the host's trace.
-        with s.viewer("host", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
+        with s.viewer("host", [windows_path(exe)], exe=host_exe(exe), debug="+opengl") as host:
             found = printed(host, r"^(child (\d+)x(\d+) of (\d+)x(\d+)|children \d+)$", 30)
             check(found.group(2) is not None, "the saver did not make exactly one child: %s" % found.group(1))
             child = (int(found.group(2)), int(found.group(3)))
@@ -199,7 +198,7 @@ def saver_preview(exe, prefix, size, work):
 
         # The Control Panel's process dies without destroying anything: the
         # saver sees its parent gone on its next frame.
-        with s.viewer("host-killed", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
+        with s.viewer("host-killed", [windows_path(exe)], exe=host_exe(exe), debug="+opengl") as host:
             printed(host, r"^child \d+x\d+ of \d+x\d+$", 30)
             host.trace.wait_frames(2, 20, "frames of the preview in the GL trace")
             saver_pid = session_process(host.proc.pid, os.path.basename(exe))
@@ -210,6 +209,43 @@ def saver_preview(exe, prefix, size, work):
             log("saver-preview: the saver's process was %s %.2f s after its host's was killed"
                 % ("gone" if gone else "still there", time.monotonic() - killed))
             check(gone, "the saver's process outlived its killed host by 5 s")
+
+
+def host_exe(exe):
+    """The test program that plays the Control Panel, beside the saver."""
+    return os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
+
+
+def monitor_power(session, exe, state):
+    """SC_MONITORPOWER with state sent to the full-screen saver, as Windows
+    does when it powers the display off (2) or on (-1)."""
+    # Not ended as a viewer is: that would stop the wineserver, the saver
+    # with it.
+    host = session.viewer("power" + state, ["/power", state], exe=host_exe(exe))
+    check(host.wait_exit(15) == 0, "SC_MONITORPOWER %s found no saver window" % state)
+
+
+def cpu_seconds(pid):
+    """User and system time the process has used."""
+    with open("/proc/%d/stat" % pid, "rb") as f:
+        fields = f.read().rsplit(b")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def idle_over(saver, pid, seconds):
+    """Frames drawn and CPU seconds spent over seconds, counted once the GL
+    trace has stopped growing (Wine writes it in bursts)."""
+    def settled():
+        before = os.path.getsize(saver.stderr_path)
+        time.sleep(0.5)
+        return os.path.getsize(saver.stderr_path) == before
+    wait_for(settled, 10, "the GL trace to stop growing (frames still drawn)")
+    saver.trace.poll()
+    frames = len(saver.trace.frames)
+    cpu = cpu_seconds(pid)
+    time.sleep(seconds)  # the span measured, not a wait for something
+    saver.trace.poll()
+    return len(saver.trace.frames) - frames, cpu_seconds(pid) - cpu
 
 
 def settings_dialog(session, name, args, key):
@@ -252,6 +288,16 @@ def saver_settings(exe, prefix, size, work):
             frames = saver.trace.wait_frames(3, 20)
             check(all(frame.vertices == 2 * 31 for frame in frames),
                   "frames of %s vertices, not the 62 of B5 L2" % [frame.vertices for frame in frames])
+
+            # The display turned off: no frame, and hardly any CPU time,
+            # while it stays off; frames again once it is on.
+            monitor_power(s, exe, "2")
+            pid = saver.program_pid()
+            drawn, spent = idle_over(saver, pid, 2.0)
+            log("saver-settings: display off, %d frames and %.2f s of CPU in 2 s" % (drawn, spent))
+            check(drawn == 0 and spent < 0.1, "%d frames and %.2f s of CPU in 2 s of display off" % (drawn, spent))
+            monitor_power(s, exe, "-1")
+            saver.trace.wait_frames(3, 10, "frames once the display is on again")
             saver.key(wid, "a")
             check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
 
