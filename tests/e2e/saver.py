@@ -269,6 +269,17 @@ def saver_settings(exe, prefix, size, work):
         check(stored == {"Branches": ("REG_DWORD", "0x3"), "Levels": ("REG_DWORD", "0x7"),
                          "Speed": ("REG_DWORD", "0x3c")}, "OK did not store every default: %r" % stored)
 
+        # The Settings button: the dialog is modal to the Control Panel's
+        # window, which is disabled while it shows and enabled after.
+        with s.viewer("owned", ["/c", windows_path(exe)], exe=host_exe(exe)) as host:
+            shown = printed(host, r"^owner enabled (\d) while the dialog shows$", 30)
+            host.answer(SETTINGS_CAPTION, "Return")
+            after = printed(host, r"^saver exit (\S+), owner enabled (\d)$", 20)
+            log("saver-settings: owner enabled %s while the dialog showed; %s" % (shown.group(1), after.group(0)))
+            check(shown.group(1) == "0", "the owner was enabled while the dialog showed")
+            check(after.groups() == ("0", "1"), "after the dialog: %s" % after.group(0))
+            check(host.wait_exit(15) == 0, "the settings host failed")
+
         # Values no dialog writes: read as the nearest bound, or as the
         # default when of another type.
         wine_reg(s, "add", SETTINGS_KEY, "/v", "Levels", "/t", "REG_DWORD", "/d", "99", "/f")

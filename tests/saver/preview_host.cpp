@@ -14,6 +14,14 @@
 // saver made one child of the client's size and ended with 0 within 5 s of
 // the destruction.
 //
+//   preview-host.exe /c SAVER_PATH
+//
+// The Settings button: "polytree.scr /c:HWND" owned by the window. Prints
+// "owner enabled N while the dialog shows" once the dialog is visible and
+// its owner disabled (or after 10 s), then "saver exit CODE, owner enabled N"
+// once the saver has ended. Exit code 0 when the owner was disabled while the
+// dialog showed and enabled again after it.
+//
 //   preview-host.exe /power STATE
 //
 // The display's power going to STATE (2 off, -1 on): WM_SYSCOMMAND
@@ -142,6 +150,40 @@ int run_preview(const char* saver_path) {
     return child_right && ended && saver_exit == 0 && elapsed <= 5000 ? 0 : 1;
 }
 
+int run_settings(const char* saver_path) {
+    HWND owner = open_host_window();
+    if (owner == nullptr) return 1;
+    HANDLE process = start_saver(saver_path, "/c:", owner);
+    if (process == nullptr) return 1;
+
+    // A modal dialog disables its owner around its showing: polled until
+    // then, within a bound.
+    const DWORD started = GetTickCount();
+    HWND dialog = nullptr;
+    while (GetTickCount() - started < 10000 &&
+           (dialog == nullptr || !IsWindowVisible(dialog) || IsWindowEnabled(owner))) {
+        pump(50);
+        dialog = FindWindowA(nullptr, "PolyTree screen saver settings");
+    }
+    const bool enabled_while_shown = IsWindowEnabled(owner) != FALSE;
+    std::printf("owner enabled %d while the dialog shows\n", enabled_while_shown ? 1 : 0);
+    std::fflush(stdout);
+
+    const bool ended = wait_for_saver(process, GetTickCount(), 60000);
+    DWORD saver_exit = 0;
+    const bool enabled_after = IsWindowEnabled(owner) != FALSE;
+    if (ended && GetExitCodeProcess(process, &saver_exit)) {
+        std::printf("saver exit %lu, owner enabled %d\n", saver_exit, enabled_after ? 1 : 0);
+    } else {
+        std::printf("saver exit none, owner enabled %d\n", enabled_after ? 1 : 0);
+        TerminateProcess(process, 1);
+    }
+    std::fflush(stdout);
+    CloseHandle(process);
+    DestroyWindow(owner);
+    return dialog != nullptr && !enabled_while_shown && ended && saver_exit == 0 && enabled_after ? 0 : 1;
+}
+
 int send_monitor_power(const char* state) {
     HWND saver = FindWindowA("PolyTreeSaver", nullptr);
     if (saver == nullptr) {
@@ -158,8 +200,9 @@ int send_monitor_power(const char* state) {
 
 int main(int argc, char** argv) {
     if (argc == 2) return run_preview(argv[1]);
+    if (argc == 3 && std::string(argv[1]) == "/c") return run_settings(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "/power") return send_monitor_power(argv[2]);
-    std::printf("usage: preview-host SAVER_PATH | /power STATE\n");
+    std::printf("usage: preview-host SAVER_PATH | /c SAVER_PATH | /power STATE\n");
     return 2;
 }
 
