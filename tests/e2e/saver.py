@@ -341,6 +341,27 @@ def saver_two_monitors(exe, prefix, size, work):
             check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
 
 
+def saver_no_gl(exe, prefix, size, work):
+    # An X server without GLX: Wine offers no pixel format, the GL context
+    # cannot be made.
+    with Session(exe, prefix, size[0], size[1], work, more_x_args=["-extension", "GLX"]) as s:
+        with s.viewer("no-gl", ["/s"], debug="+msgbox") as saver:
+            box = saver.wait_window(SAVER_TITLE)
+            # The box shares the saver's title; the saver's window covers
+            # the screen.
+            sizes = [saver.geometry(wid).size for wid in saver.find_windows(SAVER_TITLE, only_visible=False)]
+            log("saver-no-gl: windows titled %r while the box shows: %s" % (SAVER_TITLE, sizes))
+            check(size not in sizes, "the full-screen window is still there while the box shows")
+            texts = wait_for(saver.msgbox_texts, 10, "the box's text in the +msgbox trace")
+            log("saver-no-gl: the box said %r" % texts)
+            check(len(texts) == 1 and re.search(r"GL|PixelFormat", texts[0]), "not a GL failure: %r" % texts)
+            # Shown until the user answers it: a box that goes by itself
+            # leaves the user wondering why the saver never came.
+            check_stays(saver, 3.0, "its failure box showed")
+            saver.key(box, "Return")
+            check(saver.wait_exit(10) == 1, "the saver did not exit with 1 after its failure")
+
+
 SCENARIOS = {
     "saver_full_screen": (saver_full_screen, MEDIUM),
     "saver_quit_input": (saver_quit_input, MEDIUM),
@@ -348,6 +369,7 @@ SCENARIOS = {
     "saver_preview": (saver_preview, MEDIUM),
     "saver_settings": (saver_settings, MEDIUM),
     "saver_two_monitors": (saver_two_monitors, TWO_MONITORS),
+    "saver_no_gl": (saver_no_gl, MEDIUM),
 }
 
 if __name__ == "__main__":

@@ -408,7 +408,7 @@ class Session:
     """A screen, a booted prefix and the scenario's work directory; viewers
     run on it one at a time."""
 
-    def __init__(self, exe, prefix, width, height, work_dir, more_screens=()):
+    def __init__(self, exe, prefix, width, height, work_dir, more_screens=(), more_x_args=()):
         self.exe = exe
         self.prefix = os.path.abspath(prefix)
         self.work_dir = work_dir
@@ -418,7 +418,7 @@ class Session:
               "the Wine prefix %s is missing: the e2e_prefixes test creates it" % self.prefix)
         # A wineserver left over from an aborted run would hold the prefix.
         stop_wineserver(self.prefix)
-        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"), more_screens)
+        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"), more_screens, more_x_args)
 
     def viewer(self, name, args=(), debug="-all", extra_env=None, exe=None):
         return Viewer(exe or self.exe, self.prefix, self.screen, self.work_dir, name, args, debug, extra_env)
