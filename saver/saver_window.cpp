@@ -298,6 +298,10 @@ int run_full_screen(HINSTANCE instance, const SaverSettings& settings) {
     if (const char* failure = open_full_screen(instance)) {
         // The top-most window would hide the box and lock the screen.
         close_saver_window();
+        // Its destruction asked to quit, and a box takes a pending quit as
+        // its own end: it would vanish before anyone could read it.
+        MSG quit_message;
+        PeekMessageA(&quit_message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         MessageBoxA(nullptr, failure, ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
     } else {
         ShowCursor(FALSE);

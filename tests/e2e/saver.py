@@ -8,11 +8,13 @@ By hand, from the repository's root, after the prefixes exist:
 
 import os
 import re
+import signal
 import subprocess
 import sys
+import time
 
 from .figure import assert_animates, figure_picture
-from .wine import Session, main_for, stop_wineserver, wine_env
+from .wine import Session, main_for, session_process, stop_wineserver, wine_env
 from .x11 import check, log, poll, wait_for
 
 MEDIUM = (1024, 768)
@@ -156,13 +158,12 @@ def traced_viewports(saver):
 
 
 def saver_preview(exe, prefix, size, work):
-    host_exe = os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
     with Session(exe, prefix, size[0], size[1], work) as s:
         # Another scenario may have stored settings in the prefix.
         wine_reg(s, "delete", SETTINGS_KEY, "/f", check_rc=False)
         # The saver inherits the host's Wine debug channels: its GL calls are
         # in the host's trace.
-        with s.viewer("host", [windows_path(exe)], exe=host_exe, debug="+opengl") as host:
+        with s.viewer("host", [windows_path(exe)], exe=host_exe(exe), debug="+opengl") as host:
             found = printed(host, r"^(child (\d+)x(\d+) of (\d+)x(\d+)|children \d+)$", 30)
             check(found.group(2) is not None, "the saver did not make exactly one child: %s" % found.group(1))
             child = (int(found.group(2)), int(found.group(3)))
@@ -195,6 +196,57 @@ def saver_preview(exe, prefix, size, work):
                   "the saver did not exit with 0 within 5 s of its parent's end: %s" % ended.group(0))
             check(host.wait_exit(15) == 0, "the preview host failed")
 
+        # The Control Panel's process dies without destroying anything: the
+        # saver sees its parent gone on its next frame.
+        with s.viewer("host-killed", [windows_path(exe)], exe=host_exe(exe), debug="+opengl") as host:
+            printed(host, r"^child \d+x\d+ of \d+x\d+$", 30)
+            host.trace.wait_frames(2, 20, "frames of the preview in the GL trace")
+            saver_pid = session_process(host.proc.pid, os.path.basename(exe))
+            check(saver_pid is not None, "no saver process beside the preview host")
+            os.kill(host.proc.pid, signal.SIGKILL)
+            killed = time.monotonic()
+            gone = poll(lambda: session_process(host.proc.pid, os.path.basename(exe)) is None, 5, interval=0.05)
+            log("saver-preview: the saver's process was %s %.2f s after its host's was killed"
+                % ("gone" if gone else "still there", time.monotonic() - killed))
+            check(gone, "the saver's process outlived its killed host by 5 s")
+
+
+def host_exe(exe):
+    """The test program that plays the Control Panel, beside the saver."""
+    return os.path.join(os.path.dirname(exe), "tests", "saver", "polytree-preview-host.exe")
+
+
+def monitor_power(session, exe, state):
+    """SC_MONITORPOWER with state sent to the full-screen saver, as Windows
+    does when it powers the display off (2) or on (-1)."""
+    # Not ended as a viewer is: that would stop the wineserver, the saver
+    # with it.
+    host = session.viewer("power" + state, ["/power", state], exe=host_exe(exe))
+    check(host.wait_exit(15) == 0, "SC_MONITORPOWER %s found no saver window" % state)
+
+
+def cpu_seconds(pid):
+    """User and system time the process has used."""
+    with open("/proc/%d/stat" % pid, "rb") as f:
+        fields = f.read().rsplit(b")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def idle_over(saver, pid, seconds):
+    """Frames drawn and CPU seconds spent over seconds, counted once the GL
+    trace has stopped growing (Wine writes it in bursts)."""
+    def settled():
+        before = os.path.getsize(saver.stderr_path)
+        time.sleep(0.5)
+        return os.path.getsize(saver.stderr_path) == before
+    wait_for(settled, 10, "the GL trace to stop growing (frames still drawn)")
+    saver.trace.poll()
+    frames = len(saver.trace.frames)
+    cpu = cpu_seconds(pid)
+    time.sleep(seconds)  # the span measured, not a wait for something
+    saver.trace.poll()
+    return len(saver.trace.frames) - frames, cpu_seconds(pid) - cpu
+
 
 def settings_dialog(session, name, args, key):
     """Opens the dialog, answers it with key; the saver's exit code."""
@@ -217,6 +269,17 @@ def saver_settings(exe, prefix, size, work):
         check(stored == {"Branches": ("REG_DWORD", "0x3"), "Levels": ("REG_DWORD", "0x7"),
                          "Speed": ("REG_DWORD", "0x3c")}, "OK did not store every default: %r" % stored)
 
+        # The Settings button: the dialog is modal to the Control Panel's
+        # window, which is disabled while it shows and enabled after.
+        with s.viewer("owned", ["/c", windows_path(exe)], exe=host_exe(exe)) as host:
+            shown = printed(host, r"^owner enabled (\d) while the dialog shows$", 30)
+            host.answer(SETTINGS_CAPTION, "Return")
+            after = printed(host, r"^saver exit (\S+), owner enabled (\d)$", 20)
+            log("saver-settings: owner enabled %s while the dialog showed; %s" % (shown.group(1), after.group(0)))
+            check(shown.group(1) == "0", "the owner was enabled while the dialog showed")
+            check(after.groups() == ("0", "1"), "after the dialog: %s" % after.group(0))
+            check(host.wait_exit(15) == 0, "the settings host failed")
+
         # Values no dialog writes: read as the nearest bound, or as the
         # default when of another type.
         wine_reg(s, "add", SETTINGS_KEY, "/v", "Levels", "/t", "REG_DWORD", "/d", "99", "/f")
@@ -236,6 +299,16 @@ def saver_settings(exe, prefix, size, work):
             frames = saver.trace.wait_frames(3, 20)
             check(all(frame.vertices == 2 * 31 for frame in frames),
                   "frames of %s vertices, not the 62 of B5 L2" % [frame.vertices for frame in frames])
+
+            # The display turned off: no frame, and hardly any CPU time,
+            # while it stays off; frames again once it is on.
+            monitor_power(s, exe, "2")
+            pid = saver.program_pid()
+            drawn, spent = idle_over(saver, pid, 2.0)
+            log("saver-settings: display off, %d frames and %.2f s of CPU in 2 s" % (drawn, spent))
+            check(drawn == 0 and spent < 0.1, "%d frames and %.2f s of CPU in 2 s of display off" % (drawn, spent))
+            monitor_power(s, exe, "-1")
+            saver.trace.wait_frames(3, 10, "frames once the display is on again")
             saver.key(wid, "a")
             check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
 
@@ -268,6 +341,27 @@ def saver_two_monitors(exe, prefix, size, work):
             check(saver.wait_exit(5) == 0, "the saver did not end with 0 after a key tap")
 
 
+def saver_no_gl(exe, prefix, size, work):
+    # An X server without GLX: Wine offers no pixel format, the GL context
+    # cannot be made.
+    with Session(exe, prefix, size[0], size[1], work, more_x_args=["-extension", "GLX"]) as s:
+        with s.viewer("no-gl", ["/s"], debug="+msgbox") as saver:
+            box = saver.wait_window(SAVER_TITLE)
+            # The box shares the saver's title; the saver's window covers
+            # the screen.
+            sizes = [saver.geometry(wid).size for wid in saver.find_windows(SAVER_TITLE, only_visible=False)]
+            log("saver-no-gl: windows titled %r while the box shows: %s" % (SAVER_TITLE, sizes))
+            check(size not in sizes, "the full-screen window is still there while the box shows")
+            texts = wait_for(saver.msgbox_texts, 10, "the box's text in the +msgbox trace")
+            log("saver-no-gl: the box said %r" % texts)
+            check(len(texts) == 1 and re.search(r"GL|PixelFormat", texts[0]), "not a GL failure: %r" % texts)
+            # Shown until the user answers it: a box that goes by itself
+            # leaves the user wondering why the saver never came.
+            check_stays(saver, 3.0, "its failure box showed")
+            saver.key(box, "Return")
+            check(saver.wait_exit(10) == 1, "the saver did not exit with 1 after its failure")
+
+
 SCENARIOS = {
     "saver_full_screen": (saver_full_screen, MEDIUM),
     "saver_quit_input": (saver_quit_input, MEDIUM),
@@ -275,6 +369,7 @@ SCENARIOS = {
     "saver_preview": (saver_preview, MEDIUM),
     "saver_settings": (saver_settings, MEDIUM),
     "saver_two_monitors": (saver_two_monitors, TWO_MONITORS),
+    "saver_no_gl": (saver_no_gl, MEDIUM),
 }
 
 if __name__ == "__main__":

@@ -345,6 +345,25 @@ def view_window_creations(path):
 # One run of the viewer
 
 
+def session_process(session_id, name):
+    """The live process whose command line holds name, among those of the
+    session session_id (a program under Wine started by another one stays in
+    its starter's session); None when there is none."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read()
+            with open("/proc/%s/stat" % entry, "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        if fields[0] != b"Z" and int(fields[3]) == session_id and name.encode() in command:
+            return int(entry)
+    return None
+
+
 class Viewer(Client):
     """One polytree.exe process under Wine on the session's screen."""
 
@@ -366,21 +385,9 @@ class Viewer(Client):
         """The process whose command line holds polytree.exe, among those of
         the session this viewer was started in (Wine's loader becomes it)."""
         if self._program_pid is None:
-            name = os.path.basename(self.exe).encode()
-            for entry in os.listdir("/proc"):
-                if not entry.isdigit():
-                    continue
-                try:
-                    with open("/proc/%s/cmdline" % entry, "rb") as f:
-                        command = f.read()
-                    with open("/proc/%s/stat" % entry, "rb") as f:
-                        session_id = int(f.read().rsplit(b")", 1)[1].split()[3])
-                except (OSError, IndexError, ValueError):
-                    continue
-                if session_id == self.proc.pid and name in command:
-                    self._program_pid = int(entry)
-                    break
-            check(self._program_pid is not None, "%s: no process running %s" % (self.name, name.decode()))
+            name = os.path.basename(self.exe)
+            self._program_pid = session_process(self.proc.pid, name)
+            check(self._program_pid is not None, "%s: no process running %s" % (self.name, name))
         return self._program_pid
 
     def msgbox_texts(self):
@@ -401,7 +408,7 @@ class Session:
     """A screen, a booted prefix and the scenario's work directory; viewers
     run on it one at a time."""
 
-    def __init__(self, exe, prefix, width, height, work_dir, more_screens=()):
+    def __init__(self, exe, prefix, width, height, work_dir, more_screens=(), more_x_args=()):
         self.exe = exe
         self.prefix = os.path.abspath(prefix)
         self.work_dir = work_dir
@@ -411,7 +418,7 @@ class Session:
               "the Wine prefix %s is missing: the e2e_prefixes test creates it" % self.prefix)
         # A wineserver left over from an aborted run would hold the prefix.
         stop_wineserver(self.prefix)
-        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"), more_screens)
+        self.screen = XServer(width, height, os.path.join(work_dir, "xvfb.log"), more_screens, more_x_args)
 
     def viewer(self, name, args=(), debug="-all", extra_env=None, exe=None):
         return Viewer(exe or self.exe, self.prefix, self.screen, self.work_dir, name, args, debug, extra_env)

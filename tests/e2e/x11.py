@@ -316,12 +316,14 @@ class XServer:
     own, and the program fails to open any window.
     """
 
-    def __init__(self, width, height, log_path, more_screens=()):
+    def __init__(self, width, height, log_path, more_screens=(), more_args=()):
         """more_screens: sizes of further X screens, joined to the first by
-        Xinerama (a program sees them as more monitors)."""
+        Xinerama (a program sees them as more monitors). more_args: further
+        Xvfb arguments (such as "-extension GLX", a server without GL)."""
         self.width = width
         self.height = height
         self.more_screens = list(more_screens)
+        self.more_args = list(more_args)
         self.proc = None
         self.number = None
         self.log_path = log_path
@@ -344,7 +346,7 @@ class XServer:
                 screens.insert(0, "+xinerama")
             with open(self.log_path, "ab") as log_file:
                 proc = subprocess.Popen(
-                    ["Xvfb", ":%d" % number] + screens +
+                    ["Xvfb", ":%d" % number] + screens + self.more_args +
                     ["-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
                     stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
                     pass_fds=(write_end,), start_new_session=True)
