@@ -71,8 +71,10 @@ def saver_full_screen(exe, prefix, size, work):
     centre = (size[0] // 2, size[1] // 2)
     with Session(exe, prefix, size[0], size[1], work) as s:
         s.screen.move_pointer(*centre)
+        check(s.screen.cursor_shows(), "no cursor shows on the bare screen: the check below means nothing")
         with s.viewer("saver", ["/s"]) as saver:
             wid = full_screen(saver, size)
+            wait_for(lambda: not s.screen.cursor_shows(), 5, "the cursor to go over the saver")
 
             # Windows starts the saver again while it runs: the second one
             # leaves at once and the first goes on. Not ended as a viewer is
