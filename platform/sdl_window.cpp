@@ -20,14 +20,16 @@ SDL_GLContext view_context = nullptr;
 // the X server's auto-repeat delay still holds it when the viewer's window
 // gets the focus back: SDL reports it there as a fresh press, and the Esc
 // that answered No would quit the viewer. A press of a box key that comes
-// just after a box closed (or just after the window next gained the focus)
-// is that held key: it and its repeats are dropped until it comes up. A
-// person's own next press comes far later than the grace.
+// just after a box closed, just after the window next gained the focus, or
+// just after the first frame since then (a heavy frame holds the press back
+// in the queue) is that held key: it and its repeats are dropped until it
+// comes up. A person's own next press comes far later than the grace.
 constexpr Uint32 BOX_KEY_GRACE_MS = 250;
 
 struct BoxKeys {
     bool guarding;
     bool awaiting_focus;
+    bool awaiting_frame;
     Uint32 deadline;
     bool held_return;
     bool held_escape;
@@ -38,6 +40,7 @@ BoxKeys box_keys = {};
 void after_box() {
     box_keys.guarding = true;
     box_keys.awaiting_focus = true;
+    box_keys.awaiting_frame = false;
     box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
 }
 
@@ -97,6 +100,7 @@ void on_window_event(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (box_keys.awaiting_focus) {
                 box_keys.awaiting_focus = false;
+                box_keys.awaiting_frame = true;
                 box_keys.deadline = event.timestamp + BOX_KEY_GRACE_MS;
             }
             break;
@@ -228,7 +232,13 @@ void close_sdl_window() {
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-void swap_sdl_window() { SDL_GL_SwapWindow(view_window); }
+void swap_sdl_window() {
+    SDL_GL_SwapWindow(view_window);
+    if (box_keys.awaiting_frame) {
+        box_keys.awaiting_frame = false;
+        box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
+    }
+}
 
 bool handle_sdl_event(const SDL_Event& event) {
     switch (event.type) {
