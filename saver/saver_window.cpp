@@ -167,7 +167,11 @@ bool register_saver_class(HINSTANCE instance) {
 void swap_at_vertical_blank() {
     using SwapInterval = BOOL(WINAPI*)(int);
     const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
-    if (found == nullptr) return;
+    // Some drivers answer a name they lack with 1, 2, 3 or -1 instead of null.
+    std::intptr_t address;
+    static_assert(sizeof(address) == sizeof(found), "a function pointer fits an intptr_t");
+    std::memcpy(&address, &found, sizeof(address));
+    if (address >= -1 && address <= 3) return;
     SwapInterval set_interval;
     static_assert(sizeof(set_interval) == sizeof(found), "function pointers of one size");
     std::memcpy(&set_interval, &found, sizeof(set_interval));
