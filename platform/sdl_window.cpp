@@ -27,7 +27,6 @@ SDL_GLContext view_context = nullptr;
 constexpr Uint32 BOX_KEY_GRACE_MS = 250;
 
 struct BoxKeys {
-    bool guarding;
     bool awaiting_focus;
     bool awaiting_frame;
     Uint32 deadline;
@@ -38,7 +37,6 @@ struct BoxKeys {
 BoxKeys box_keys = {};
 
 void after_box() {
-    box_keys.guarding = true;
     box_keys.awaiting_focus = true;
     box_keys.awaiting_frame = false;
     box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
@@ -55,8 +53,7 @@ bool held_from_box(const SDL_KeyboardEvent& event) {
         *held = false;
         return was_held;
     }
-    if (box_keys.guarding && SDL_TICKS_PASSED(event.timestamp, box_keys.deadline)) box_keys.guarding = false;
-    if (box_keys.guarding) *held = true;
+    if (!SDL_TICKS_PASSED(event.timestamp, box_keys.deadline)) *held = true;
     return *held;
 }
 

@@ -33,5 +33,5 @@ bool MouseWatch::moved_away(int x, int y) {
 
 double twist_after(double seconds, int degrees_per_second) {
     const double degrees = std::fmod(seconds * degrees_per_second, 360.0);
-    return degrees * PI * (1.0 / 180.0);
+    return degrees * ONE_DEGREE;
 }
