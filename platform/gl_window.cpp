@@ -29,8 +29,8 @@ const PIXELFORMATDESCRIPTOR PIXEL_FORMAT_REQUEST = {
 };
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format request must be 40 bytes");
 
-// The viewer's colour depth is fixed by the first window the process creates.
-bool colour_bits_chosen = false;
+// The viewer's colour depth is fixed by the first window the process creates
+// (0 until then).
 int chosen_colour_bits = 0;
 
 void report_error(const char* text) { MessageBoxA(nullptr, text, texts::ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION); }
@@ -126,10 +126,7 @@ bool open_view_window(const char* caption, int width, int height, int bits, bool
                                        gl_window.instance, nullptr);
     if (gl_window.window == nullptr) return fail_opening("Window Creation Error.");
 
-    if (!colour_bits_chosen) {
-        chosen_colour_bits = bits;
-        colour_bits_chosen = true;
-    }
+    if (chosen_colour_bits == 0) chosen_colour_bits = bits;
 
     const char* failure = attach_gl_context(gl_window.window, chosen_colour_bits, gl_window.device_context,
                                             gl_window.render_context);
