@@ -23,7 +23,7 @@ import shutil
 import subprocess
 import sys
 
-from .x11 import Client, XServer, check, end_on_terminate, log, run_scenario, wait_for
+from .x11 import Client, Failure, XServer, check, end_on_terminate, log, run_scenario, wait_for
 
 
 def wine_env(prefix, screen_env, debug="-all"):
@@ -49,29 +49,49 @@ def stop_wineserver(prefix):
 READY_MARK = "e2e-ready"
 
 
-def make_prefix(prefix, width, height, log_dir):
-    """Boots a fresh prefix on a screen of the given size (about 10-15 s)."""
+def boot_prefix(prefix, screen_env, log_path):
+    """One wineboot of prefix; raises Failure when it fails."""
+    env = wine_env(prefix, screen_env)
+    with open(log_path, "ab") as out:
+        # Output goes to a file: wineserver inherits it and would keep a pipe
+        # open long after wineboot itself returned.
+        code = subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out,
+                              timeout=180).returncode
+    check(code == 0, "wineboot -i exited %d (see %s)" % (code, log_path))
+    subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    check(os.path.exists(os.path.join(prefix, "system.reg")), "wineboot left no registry in %s" % prefix)
+
+
+def make_prefix(prefix, width, height, log_dir, attempts=2):
+    """Boots a fresh prefix on a screen of the given size (about 10-15 s).
+
+    A machine's very first Wine start can fail for no reason of ours (one
+    of four prefixes booted side by side right after Wine was installed
+    said "could not load kernel32.dll"); every later boot succeeded, so a
+    failed boot is retried once on a clean prefix."""
     prefix = os.path.abspath(prefix)  # wineboot fails on a relative WINEPREFIX
     ready = os.path.join(prefix, READY_MARK)
     if os.path.exists(ready):
         log("prefix %s already there" % prefix)
         return
-    shutil.rmtree(prefix, ignore_errors=True)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     os.makedirs(log_dir, exist_ok=True)
+    log_path = os.path.join(log_dir, "wineboot-%dx%d.log" % (width, height))
     with XServer(width, height, os.path.join(log_dir, "xvfb-boot-%dx%d.log" % (width, height))) as server:
-        try:
-            env = wine_env(prefix, server.env)
-            with open(os.path.join(log_dir, "wineboot-%dx%d.log" % (width, height)), "wb") as out:
-                # Output goes to a file: wineserver inherits it and would keep
-                # a pipe open long after wineboot itself returned.
-                subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=out,
-                               timeout=180, check=True)
-            subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=60)
-            check(os.path.exists(os.path.join(prefix, "system.reg")), "wineboot left no registry in %s" % prefix)
-        finally:
-            stop_wineserver(prefix)
+        for attempt in range(1, attempts + 1):
+            if os.path.exists(prefix):
+                stop_wineserver(prefix)
+                shutil.rmtree(prefix, ignore_errors=True)
+            try:
+                boot_prefix(prefix, server.env, log_path)
+                break
+            except (Failure, subprocess.TimeoutExpired) as error:
+                if attempt == attempts:
+                    raise
+                log("prefix %s: boot %d of %d failed (%s); removing it and booting again"
+                    % (prefix, attempt, attempts, error))
+            finally:
+                stop_wineserver(prefix)
     # Written last: a boot cut short leaves no mark and is redone next time.
     with open(ready, "w") as f:
         f.write("booted on %dx%d\n" % (width, height))
