@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/camera.h"
 #include "core/options.h"
 #include "render/math_constants.h"
 #include "render/polygon_tree.h"
@@ -31,16 +32,9 @@ struct NullSink {
     }
 };
 
-// A frame's figure as the scene draws it, with the twist of some frame.
-struct Figure {
-    int branches;
-    int levels;
-    double twist;
-};
-
 inline void emit_frame(const Figure& f) {
     NullSink sink;
-    emit_polygon_tree(sink, f.levels, f.branches, f.twist, 0.0, -1.0, 0.0, PI / 2.0, 2.0);
+    emit_figure(sink, f);
 }
 
 // Hears every angle whose sine and cosine the emission takes, in its order.
@@ -54,7 +48,7 @@ struct AngleSink {
 inline std::vector<double> frame_angles(const Figure& f) {
     std::vector<double> angles;
     AngleSink sink{angles};
-    emit_polygon_tree(sink, f.levels, f.branches, f.twist, 0.0, -1.0, 0.0, PI / 2.0, 2.0);
+    emit_figure(sink, f);
     return angles;
 }
 
@@ -74,5 +68,7 @@ inline std::uint64_t segments_of(const Figure& f) { return segments_per_frame(f.
 // [0, 2 pi), as they do in any session.
 inline std::vector<Figure> bench_figures() {
     const double twist = 1000.0 * ONE_DEGREE;
-    return {{3, 7, twist}, {3, 10, twist}, {3, 12, twist}, {4, 6, twist}, {5, 5, twist}, {7, 4, twist}};
+    const double scale = START_SCALE;
+    return {{3, 7, twist, scale}, {3, 10, twist, scale}, {3, 12, twist, scale},
+            {4, 6, twist, scale}, {5, 5, twist, scale}, {7, 4, twist, scale}};
 }

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/camera.h"
 #include "core/options.h"
-#include "core/viewer_state.h"
 #include "render/gl_api.h"
 #include "render/polygon_tree.h"
 #include "render/scene.h"
@@ -23,26 +23,26 @@ struct Recording {
     void vertex(double x, double y, double z) { vertices.insert(vertices.end(), {x, y, z}); }
 };
 
-// The frames of the viewer state's figure (init_viewer first).
-inline std::vector<Recording> record_frames() {
+// The frames of the figure the options choose.
+inline std::vector<Recording> record_frames(const StartOptions& options) {
     // The figure of n branches repeats every 360/n frames (one degree each).
-    const int period = viewer.branches > 2 && 360 % viewer.branches == 0 ? 360 / viewer.branches : 360;
+    const int period = options.branches > 2 && 360 % options.branches == 0 ? 360 / options.branches : 360;
     const std::size_t frame_bytes = (sizeof(SegmentColour) + 6 * sizeof(double)) *
-                                    segments_per_frame(viewer.branches, viewer.levels);
+                                    segments_per_frame(options.branches, options.levels);
     const int kept = static_cast<int>(std::max<std::size_t>(1, std::min<std::size_t>(
         static_cast<std::size_t>(period), (std::size_t{256} << 20) / frame_bytes)));
     std::vector<Recording> frames(static_cast<std::size_t>(kept));
     for (int k = 0; k < kept; ++k) {
-        const double twist = (k * period / kept) * ONE_DEGREE;
-        emit_polygon_tree(frames[static_cast<std::size_t>(k)], viewer.levels, viewer.branches, twist, 0.0,
-                          -viewer.scale, 0.0, PI / 2.0, 2.0 * viewer.scale);
+        const Figure figure = {options.branches, options.levels, (k * period / kept) * ONE_DEGREE, START_SCALE};
+        emit_figure(frames[static_cast<std::size_t>(k)], figure);
     }
     return frames;
 }
 
 inline void replay(const Recording& frame) {
     // What draw_scene calls, in its order, with the viewer's start camera.
-    begin_frame();
+    clear_frame();
+    place_camera(start_camera(START_SCALE));
     glBegin(GL_LINES);
     const double* v = frame.vertices.data();
     for (const SegmentColour& c : frame.colours) {

@@ -11,30 +11,24 @@
 #include "bench/floor_frames.h"
 #include "core/display_modes.h"
 #include "core/options.h"
-#include "core/viewer_state.h"
 #include "platform/gl_window.h"
+#include "viewer/input.h"
+#include "viewer/key_codes.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
-    init_viewer(command_line);
-    const std::vector<Recording> frames = record_frames();
-    const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+    const StartOptions options = read_options(command_line);
+    const std::vector<Recording> frames = record_frames(options);
+    const DisplayMode& mode = DISPLAY_MODES[options.mode_index];
     if (!open_view_window("PolyTree GL floor", mode.width, mode.height, mode.bits, false)) return 1;
 
     // The viewer's loop: a message when one waits, otherwise a frame.
     MSG message = {};
-    bool stop = false;
     std::size_t next = 0;
-    while (!stop) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                stop = true;
-            } else {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-            continue;
-        }
-        if (viewer.key_pressed[VK_ESCAPE]) stop = true;
+    for (;;) {
+        const Pumped taken = take_message(message);
+        if (taken == Pumped::quit) break;
+        if (taken != Pumped::none) continue;
+        if (take_press(keys::ESCAPE)) break;
         replay(frames[next]);
         next = (next + 1) % frames.size();
         SwapBuffers(gl_window.device_context);

@@ -3,24 +3,20 @@
 // (bench/floor_frames.h). Options as for the viewer (B, L, G); always
 // windowed, no question; Esc or the close box quits.
 #include <cstddef>
-#include <string>
 #include <vector>
 
 #include "bench/floor_frames.h"
 #include "core/display_modes.h"
 #include "core/options.h"
-#include "core/viewer_state.h"
 #include "platform/sdl_window.h"
 #include "viewer/input.h"
 #include "viewer/key_codes.h"
 
 int main(int argc, char** argv) {
-    std::string options;
-    for (int i = 1; i < argc; ++i) options += std::string(i > 1 ? " " : "") + argv[i];
-    init_viewer(options.c_str());
-    const std::vector<Recording> frames = record_frames();
+    const StartOptions options = read_options(join_words(argv + 1, argc - 1).c_str());
+    const std::vector<Recording> frames = record_frames(options);
     if (!start_sdl_video()) return 1;
-    const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+    const DisplayMode& mode = DISPLAY_MODES[options.mode_index];
     if (!open_sdl_window("PolyTree GL floor", mode.width, mode.height, false)) {
         SDL_Quit();
         return 1;

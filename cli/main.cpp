@@ -1,7 +1,8 @@
 // polytree-render: the viewer's frame drawn off-screen and saved as a PNG
-// still or a GIF animation, or timed with --bench. It draws with the
-// viewer's own state, GL set-up, projection and scene, so a picture is
-// exactly what the viewer would show with the same words, camera and frame.
+// still or a GIF animation, or timed with --bench. It reads the viewer's
+// option words and draws with the viewer's GL set-up, projection and scene,
+// so a picture is exactly what the viewer would show with the same words,
+// camera and frame.
 
 #include <GL/gl.h>
 
@@ -15,8 +16,8 @@
 #include "cli/progress.h"
 #include "cli/render_args.h"
 #include "core/display_modes.h"
+#include "core/camera.h"
 #include "core/options.h"
-#include "core/viewer_state.h"
 #include "platform/egl_offscreen.h"
 #include "render/scene.h"
 
@@ -56,21 +57,32 @@ bool gl_failed(std::string& error) {
     return true;
 }
 
-std::string words_of(const RenderRequest& r) {
-    return "B" + std::to_string(viewer.branches) + " L" + std::to_string(viewer.levels) + " at " +
+// What is drawn, and the camera it is seen from.
+struct Scene {
+    Figure figure;
+    Camera camera;
+};
+
+// The scene after the frames already drawn: the viewer advances the twist
+// once a frame.
+void next_frame(Scene& scene) { scene.figure.twist = next_twist(scene.figure.twist); }
+
+std::string words_of(const RenderRequest& r, const Figure& figure) {
+    return "B" + std::to_string(figure.branches) + " L" + std::to_string(figure.levels) + " at " +
            std::to_string(r.width) + "x" + std::to_string(r.height);
 }
 
-int bench(const RenderRequest& r) {
+int bench(const RenderRequest& r, Scene scene) {
     using Clock = std::chrono::steady_clock;
-    const std::uint32_t segments = segments_per_frame(viewer.branches, viewer.levels);
+    const std::uint32_t segments = segments_per_frame(scene.figure.branches, scene.figure.levels);
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     const auto start = Clock::now();
     const auto until = start + std::chrono::duration<double>(*r.bench_seconds);
     long frames = 0;
     auto now = start;
     do {
-        draw_frame();
+        draw_scene(scene.figure, scene.camera);
+        next_frame(scene);
         glFinish();
         ++frames;
         now = Clock::now();
@@ -79,7 +91,7 @@ int bench(const RenderRequest& r) {
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
     const double seconds = std::chrono::duration<double>(now - start).count();
     std::printf("%s on %s: %u segments a frame, %ld frames in %.2f s: %.1f frames/s, %.0f segments/s\n",
-                words_of(r).c_str(), renderer != nullptr ? renderer : "an unknown renderer", segments, frames,
+                words_of(r, scene.figure).c_str(), renderer != nullptr ? renderer : "an unknown renderer", segments, frames,
                 seconds, frames / seconds, frames * static_cast<double>(segments) / seconds);
 #if defined(__SANITIZE_ADDRESS__)
     std::printf("(a sanitized build: use the release build for timing)\n");
@@ -87,10 +99,10 @@ int bench(const RenderRequest& r) {
     return EXIT_DONE;
 }
 
-int write_still(const RenderRequest& r, OutputFile& out) {
+int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
     Progress progress("still", 3, large);
-    draw_scene();
+    draw_scene(scene.figure, scene.camera);
     progress.update(1);
     const Picture picture = read_picture(r.width, r.height);
     std::string error;
@@ -101,13 +113,14 @@ int write_still(const RenderRequest& r, OutputFile& out) {
     return EXIT_DONE;
 }
 
-int write_animation(const RenderRequest& r, OutputFile& out) {
+int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
     Progress progress("frames", r.frames, true);
     GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
     std::string error;
     for (int i = 0; i < r.frames; ++i) {
         // Frame by frame as the viewer draws them: each advances the twist.
-        draw_frame();
+        draw_scene(scene.figure, scene.camera);
+        next_frame(scene);
         const Picture picture = read_picture(r.width, r.height);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
@@ -128,19 +141,22 @@ int main(int argc, char** argv) {
     }
     RenderRequest r = parsed.request;
 
-    init_viewer(r.option_text.c_str());
-    viewer.paused = false;
+    const StartOptions options = read_options(r.option_text.c_str());
     if (r.width == 0) {
-        r.width = DISPLAY_MODES[viewer.mode_index].width;
-        r.height = DISPLAY_MODES[viewer.mode_index].height;
+        r.width = DISPLAY_MODES[options.mode_index].width;
+        r.height = DISPLAY_MODES[options.mode_index].height;
     }
-    if (r.pitch) viewer.pitch = *r.pitch;
-    if (r.yaw) viewer.yaw = *r.yaw;
+    Scene scene = {{options.branches, options.levels, 0.0, START_SCALE}, start_camera(START_SCALE)};
+    if (r.pitch) scene.camera.pitch = *r.pitch;
+    if (r.yaw) scene.camera.yaw = *r.yaw;
     if (r.camera) {
-        viewer.cam_x = (*r.camera)[0];
-        viewer.cam_y = (*r.camera)[1];
-        viewer.cam_z = (*r.camera)[2];
+        scene.camera.x = (*r.camera)[0];
+        scene.camera.y = (*r.camera)[1];
+        scene.camera.z = (*r.camera)[2];
     }
+    // The twist after r.frame frames, one degree at a time as the viewer
+    // adds it, so that the doubles are the viewer's to the last bit.
+    for (int i = 0; i < r.frame; ++i) next_frame(scene);
 
     // The file first: a place that cannot be written is bad input, found
     // before any drawing.
@@ -164,13 +180,10 @@ int main(int argc, char** argv) {
                                          ": " + gl.why());
     }
     setup_gl_state();
-    resize_view(r.width, r.height);
-    // The twist after r.frame frames, one degree at a time as the viewer
-    // adds it, so that the doubles are the viewer's to the last bit.
-    for (int i = 0; i < r.frame; ++i) advance_twist();
+    set_view(0, 0, r.width, r.height, scene.figure.scale);
 
-    if (r.bench_seconds) return bench(r);
-    const int code = r.kind == OutputKind::png ? write_still(r, *out) : write_animation(r, *out);
+    if (r.bench_seconds) return bench(r, scene);
+    const int code = r.kind == OutputKind::png ? write_still(r, scene, *out) : write_animation(r, scene, *out);
     if (code != EXIT_DONE) return code;
     if (!out->commit()) return complain(EXIT_FAILED, out->error());
     return EXIT_DONE;

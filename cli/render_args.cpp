@@ -12,6 +12,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/options.h"
+
 namespace {
 
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
@@ -205,13 +207,15 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     // A word is the viewer's unless it starts with '-': CLI11 takes "-5" for a
     // positional number, and leaves the flags it does not know as extras.
     std::vector<std::string> flags = app.remaining();
+    std::vector<const char*> viewer_words;
     for (const std::string& word : words) {
         if (!word.empty() && word[0] == '-') {
             flags.push_back(word);
         } else {
-            r.option_text += (r.option_text.empty() ? "" : " ") + word;
+            viewer_words.push_back(word.c_str());
         }
     }
+    r.option_text = join_words(viewer_words.data(), static_cast<int>(viewer_words.size()));
     if (!flags.empty()) {
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();

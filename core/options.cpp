@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "core/camera.h"
 #include "core/viewer_state.h"
 
 namespace {
@@ -84,22 +85,22 @@ int decimal_to_int(const char* text) {
     return as_int32(value);
 }
 
-void parse_options(const TokenList& list) {
+void parse_options(const TokenList& list, StartOptions& options) {
     for (int i = 0; i < list.count; ++i) {
         const char* word = list.items[i];
         const int v = decimal_to_int(word + 1);
         switch (word[0]) {
             case 'B':
             case 'b':
-                viewer.branches = v != 0 ? v : 3;
+                options.branches = v != 0 ? v : 3;
                 break;
             case 'G':
             case 'g':
-                viewer.mode_index = (v >= 1 && v <= 5) ? v - 1 : 2;
+                options.mode_index = (v >= 1 && v <= 5) ? v - 1 : 2;
                 break;
             case 'L':
             case 'l':
-                viewer.levels = v != 0 ? v : 7;
+                options.levels = v != 0 ? v : 7;
                 break;
             default:
                 break;
@@ -107,26 +108,41 @@ void parse_options(const TokenList& list) {
     }
 }
 
+StartOptions read_options(const char* option_text) {
+    StartOptions options = DEFAULT_OPTIONS;
+    {
+        const TokenList words(option_text);
+        parse_options(words, options);
+    }
+    options.levels = bounded_levels(options.branches, options.levels);
+    return options;
+}
+
+std::string join_words(const char* const* words, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) text += ' ';
+        text += words[i];
+    }
+    return text;
+}
+
 void init_viewer(const char* option_text) {
     restore_caption();
 
-    viewer.scale = 1.0;
-    viewer.cam_x = 0.0;
-    viewer.cam_y = 0.0;
-    viewer.cam_z = -(viewer.scale * 3.5);
+    viewer.scale = START_SCALE;
+    const Camera camera = start_camera(viewer.scale);
+    viewer.cam_x = camera.x;
+    viewer.cam_y = camera.y;
+    viewer.cam_z = camera.z;
     viewer.step_x = viewer.step_y = viewer.step_z = viewer.scale * 0.05;
-    viewer.pitch = 0.0;
-    viewer.yaw = 0.0;
+    viewer.pitch = camera.pitch;
+    viewer.yaw = camera.yaw;
     viewer.pitch_speed = 1.0;
     viewer.yaw_speed = 1.0;
-    viewer.mode_index = 2;
-    viewer.levels = 7;
-    viewer.branches = 3;
 
-    {
-        const TokenList words(option_text);
-        parse_options(words);
-    }
-
-    viewer.levels = bounded_levels(viewer.branches, viewer.levels);
+    const StartOptions options = read_options(option_text);
+    viewer.mode_index = options.mode_index;
+    viewer.levels = options.levels;
+    viewer.branches = options.branches;
 }

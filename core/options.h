@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <string>
 
 // The words of one option text, each an owned NUL-terminated copy.
 class TokenList {
@@ -22,12 +23,31 @@ public:
 // minutes or hours, too long even to take the Esc key.
 constexpr std::uint32_t MAX_SEGMENTS_PER_FRAME = 1u << 20;
 
+// What the option words choose. An empty text chooses DEFAULT_OPTIONS.
+struct StartOptions {
+    int branches;
+    int levels;
+    int mode_index;  // row of DISPLAY_MODES
+};
+
+constexpr StartOptions DEFAULT_OPTIONS = {3, 7, 2};
+
 // Restores the caption (once per process), gives the state its start-up
-// values and applies the option words. option_text may be null or empty.
+// values and applies the options of read_options. option_text may be null
+// or empty.
 void init_viewer(const char* option_text);
 
-// Applies the words of list to the viewer state, later words winning.
-void parse_options(const TokenList& list);
+// Applies the words of list to options, later words winning.
+void parse_options(const TokenList& list, StartOptions& options);
+
+// The options of a text (null or empty: the defaults), levels lowered to
+// what the work bound lets a frame draw. What init_viewer applies to the
+// state record, for the programs that draw the figure without one.
+StartOptions read_options(const char* option_text);
+
+// Words handed over one by one (a program's argv after its name) as one
+// option text, parted by single spaces: what Windows hands polytree.exe.
+std::string join_words(const char* const* words, int count);
 
 // Decimal text to int as the C library's conversion does it, but defined for
 // every input: leading white space skipped, one optional sign, digits

@@ -1,5 +1,7 @@
 #include "core/viewer_state.h"
 
+#include "core/camera.h"
+
 namespace {
 
 // Kept out of plain sight in the program's data: byte i is stored XORed with
@@ -10,8 +12,8 @@ static_assert(sizeof(kCaptionPlain) <= CAPTION_SIZE, "caption must fit its buffe
 
 constexpr ViewerState initial_state() {
     ViewerState s{};
-    s.scale = 1.0;
-    s.cam_z = -3.5;
+    s.scale = START_SCALE;
+    s.cam_z = start_camera(s.scale).z;
     s.step_x = s.step_y = s.step_z = 0.05;
     s.pitch_speed = s.yaw_speed = 1.0;
     s.levels = 7;

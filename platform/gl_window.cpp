@@ -168,3 +168,11 @@ void close_view_window() {
     if (!UnregisterClassA(CLASS_NAME, gl_window.instance)) report_shutdown_error("Could Not Unregister Class.");
     gl_window.instance = nullptr;
 }
+
+Pumped take_message(MSG& message) {
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return Pumped::none;
+    if (message.message == WM_QUIT) return Pumped::quit;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return Pumped::dispatched;
+}

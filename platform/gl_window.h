@@ -26,3 +26,13 @@ bool open_view_window(const char* caption, int width, int height, int bits, bool
 
 // Gives the desktop its mode back and releases whatever handles are held.
 void close_view_window();
+
+// What one turn of a message loop found waiting.
+enum class Pumped {
+    dispatched,  // a message, translated and sent to its window
+    quit,        // WM_QUIT, left in message
+    none,        // nothing: time for the loop's own work
+};
+
+// Takes one waiting message off the queue without waiting for one.
+Pumped take_message(MSG& message);

@@ -11,8 +11,7 @@ struct GlSink {
 
 }  // namespace
 
-void draw_polygon_tree(int depth, int n, double twist, double cx, double cy, double cz, double direction,
-                       double length) {
+void draw_polygon_tree(const Figure& figure) {
     GlSink sink;
-    emit_polygon_tree(sink, depth, n, twist, cx, cy, cz, direction, length);
+    emit_figure(sink, figure);
 }

@@ -140,6 +140,21 @@ void emit_polygon_tree(Sink& sink, int depth, int n, double twist, double cx, do
     Walk<Sink>(sink, depth, n, twist, length).node(depth, cx, cy, cz, direction);
 }
 
-// Emits the tree straight into the GL_LINES batch the caller has begun.
-void draw_polygon_tree(int depth, int n, double twist, double cx, double cy, double cz, double direction,
-                       double length);
+// One frame's figure, as every program draws it.
+struct Figure {
+    int branches;
+    int levels;    // within the work bound (bounded_levels)
+    double twist;  // radians added to every child's direction
+    double scale;  // the scene's unit of length
+};
+
+// Emits the figure where the scene stands it: the trunk upright from
+// (0, -scale, 0), the whole tree 2 * scale across.
+template <class Sink>
+void emit_figure(Sink& sink, const Figure& figure) {
+    emit_polygon_tree(sink, figure.levels, figure.branches, figure.twist, 0.0, -figure.scale, 0.0, PI / 2.0,
+                      2.0 * figure.scale);
+}
+
+// Emits the figure straight into the GL_LINES batch the caller has begun.
+void draw_polygon_tree(const Figure& figure);

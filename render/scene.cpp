@@ -2,8 +2,6 @@
 
 #include "core/viewer_state.h"
 #include "render/gl_api.h"
-#include "render/math_constants.h"
-#include "render/polygon_tree.h"
 
 bool setup_gl_state() {
     glShadeModel(GL_SMOOTH);
@@ -15,46 +13,45 @@ bool setup_gl_state() {
     return true;
 }
 
-void resize_view(int width, int height) { set_view(0, 0, width, height); }
-
-void set_view(int x, int y, int width, int height) {
+void set_view(int x, int y, int width, int height, double scale) {
     if (height == 0) height = 1;
     glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // The plane factors are single precision on purpose: near is float(0.01).
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.01f * viewer.scale,
-                   16.0f * viewer.scale);
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.01f * scale, 16.0f * scale);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
 
-void begin_frame() {
-    clear_frame();
-    place_camera();
-}
-
 void clear_frame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
-void place_camera() {
+void place_camera(const Camera& camera) {
     glLoadIdentity();
-    glRotatef(static_cast<GLfloat>(viewer.pitch), 1.0f, 0.0f, 0.0f);
-    glRotatef(static_cast<GLfloat>(viewer.yaw), 0.0f, 1.0f, 0.0f);
-    glTranslatef(static_cast<GLfloat>(viewer.cam_x), static_cast<GLfloat>(viewer.cam_y),
-                 static_cast<GLfloat>(viewer.cam_z));
+    glRotatef(static_cast<GLfloat>(camera.pitch), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<GLfloat>(camera.yaw), 0.0f, 1.0f, 0.0f);
+    glTranslatef(static_cast<GLfloat>(camera.x), static_cast<GLfloat>(camera.y), static_cast<GLfloat>(camera.z));
 }
 
-void draw_scene() {
-    begin_frame();
-    draw_figure();
-}
-
-void draw_figure() {
+void draw_figure(const Figure& figure) {
     glBegin(GL_LINES);
-    draw_polygon_tree(viewer.levels, viewer.branches, viewer.twist, 0.0, -viewer.scale, 0.0, PI / 2.0,
-                      2.0 * viewer.scale);
+    draw_polygon_tree(figure);
     glEnd();
 }
+
+void draw_scene(const Figure& figure, const Camera& camera) {
+    clear_frame();
+    place_camera(camera);
+    draw_figure(figure);
+}
+
+void resize_view(int width, int height) { set_view(0, 0, width, height, viewer.scale); }
+
+Figure viewer_figure() { return Figure{viewer.branches, viewer.levels, viewer.twist, viewer.scale}; }
+
+Camera viewer_camera() { return Camera{viewer.pitch, viewer.yaw, viewer.cam_x, viewer.cam_y, viewer.cam_z}; }
+
+void draw_scene() { draw_scene(viewer_figure(), viewer_camera()); }
 
 bool draw_frame() {
     draw_scene();
@@ -62,4 +59,4 @@ bool draw_frame() {
     return true;
 }
 
-void advance_twist() { viewer.twist = viewer.twist + ONE_DEGREE; }
+void advance_twist() { viewer.twist = next_twist(viewer.twist); }

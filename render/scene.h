@@ -1,30 +1,49 @@
 #pragma once
 // The renderer's face towards the window layer: GL state of a new context,
-// the projection for a client size, and the animated frames.
+// the projection for a client size, and frames of a figure seen from a
+// camera, both given as values. The viewer's own frame (draw_frame) is drawn
+// from its state record.
+
+#include "core/camera.h"
+#include "render/math_constants.h"
+#include "render/polygon_tree.h"
 
 // Fixed GL state of a freshly made context. Always succeeds.
 bool setup_gl_state();
 
-// Viewport and perspective for a client area; a height of 0 counts as 1.
+// A viewport at x, y (from the bottom left) with the perspective of its own
+// aspect, its near and far planes in units of scale; a height of 0 counts as
+// 1. Several of them can share one frame.
+void set_view(int x, int y, int width, int height, double scale);
+
+// The clear that starts every frame.
+void clear_frame();
+
+// The model-view matrix of the camera: what comes before each copy of the
+// figure.
+void place_camera(const Camera& camera);
+
+// The figure's line batch, seen from the camera placed.
+void draw_figure(const Figure& figure);
+
+// One frame: cleared, the camera placed, the figure drawn.
+void draw_scene(const Figure& figure, const Camera& camera);
+
+// The twist of the frame after one with the given twist: one degree more,
+// added as the viewer adds it, so that every program's doubles are its own.
+inline double next_twist(double twist) { return twist + ONE_DEGREE; }
+
+// --- The viewer's frame, from its state record.
+
+// Viewport and perspective for the whole client area, at the viewer's scale.
 void resize_view(int width, int height);
 
-// A viewport at x, y (from the bottom left) with the perspective of its own
-// aspect; a height of 0 counts as 1. Several of them can share one frame.
-void set_view(int x, int y, int width, int height);
+// The viewer's figure and camera as they are now.
+Figure viewer_figure();
+Camera viewer_camera();
 
-// Clears the frame and sets the view from the camera: what every frame does
-// before the figure's line batch.
-void begin_frame();
-
-// The two halves of begin_frame, for a frame drawn into several viewports:
-// one clear, then the camera before each copy of the figure.
-void clear_frame();
-void place_camera();
-
-// The figure's line batch with the current twist, seen from the camera placed.
-void draw_figure();
-
-// One frame of the figure seen from the camera, with the current twist.
+// One frame of the viewer's figure seen from its camera, with the current
+// twist.
 void draw_scene();
 
 // Draws a frame, then moves the animation one step on unless paused.

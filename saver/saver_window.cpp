@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/camera.h"
 #include "core/options.h"
-#include "core/viewer_state.h"
 #include "platform/gl_window.h"
 #include "render/scene.h"
 #include "saver/screen.h"
@@ -219,13 +219,17 @@ double seconds_since(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void draw_saver_frame(double seconds, int degrees_per_second) {
-    viewer.twist = twist_after(seconds, degrees_per_second);
+// The figure of the settings, twisted as far as seconds at their speed take
+// it, in every monitor's viewport, seen from where the viewer starts.
+void draw_saver_frame(const SaverSettings& settings, double seconds) {
+    const Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels),
+                           twist_after(seconds, settings.degrees_per_second), START_SCALE};
+    const Camera camera = start_camera(START_SCALE);
     clear_frame();
     for (const Viewport& view : saver.viewports) {
-        set_view(view.x, view.y, view.width, view.height);
-        place_camera();
-        draw_figure();
+        set_view(view.x, view.y, view.width, view.height, START_SCALE);
+        place_camera(camera);
+        draw_figure(figure);
     }
     SwapBuffers(saver.device_context);
 }
@@ -257,10 +261,9 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
     double next_frame = 0.0;
     for (;;) {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        Pumped taken;
+        while ((taken = take_message(message)) != Pumped::none) {
+            if (taken == Pumped::quit) return static_cast<int>(message.wParam);
         }
         // A Control Panel that went away without destroying the preview
         // must not leave its process running.
@@ -271,7 +274,7 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
         }
         const double now = seconds_since(start, frequency);
         if (now >= next_frame) {
-            draw_saver_frame(now, settings.degrees_per_second);
+            draw_saver_frame(settings, now);
             // A slow frame moves the schedule on rather than making up for it.
             next_frame = next_frame + frame_seconds > now ? next_frame + frame_seconds : now + frame_seconds;
             continue;
@@ -279,13 +282,6 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
         const auto wait_ms = static_cast<DWORD>((next_frame - now) * 1000.0) + 1;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, wait_ms, QS_ALLINPUT);
     }
-}
-
-// The viewer's scene drawn with the saver's figure.
-void apply_settings(const SaverSettings& settings) {
-    init_viewer(nullptr);
-    viewer.branches = settings.branches;
-    viewer.levels = bounded_levels(settings.branches, settings.levels);
 }
 
 }  // namespace
@@ -297,7 +293,6 @@ int run_full_screen(HINSTANCE instance, const SaverSettings& settings) {
         return SAVER_EXIT_OK;
     }
 
-    apply_settings(settings);
     int exit_code = SAVER_EXIT_FAILED;
     if (const char* failure = open_full_screen(instance)) {
         // The top-most window would hide the box and lock the screen.
@@ -322,7 +317,6 @@ int run_preview(HINSTANCE instance, std::uint64_t parent_handle, const SaverSett
     if (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(parent)) != parent_handle || !IsWindow(parent)) {
         return SAVER_EXIT_BAD_ARGUMENTS;
     }
-    apply_settings(settings);
     // Inside the Control Panel a failure shows nothing: the preview stays empty.
     int exit_code = SAVER_EXIT_FAILED;
     if (open_preview(instance, parent)) exit_code = run_frames(settings, PREVIEW_FRAME_SECONDS, parent);

@@ -1,6 +1,6 @@
 // libFuzzer target of the program's one untrusted input, the command line:
-// any option text goes through init_viewer, and the state that comes out is
-// checked against a second reading of the options written here from the
+// any option text goes through init_viewer and read_options, and what comes
+// out is checked against a second reading of the options written here from the
 // documented rules alone (word splitting, the standard decimal conversion
 // with 32-bit wrap-around, the defaults, the bound on the segments a frame
 // may draw). None of the product's helpers is used to form an expectation.
@@ -94,7 +94,7 @@ struct Expected {
     long long mode_index = 2;
 };
 
-Expected read_options(const std::vector<std::string>& words) {
+Expected expected_options(const std::vector<std::string>& words) {
     Expected e;
     for (const std::string& word : words) {
         const long long v = standard_conversion(word.substr(1));
@@ -141,7 +141,7 @@ void check_option_text(const std::string& text) {
     check_words(text.c_str(), words);
 
     init_viewer(text.c_str());
-    const Expected e = read_options(words);
+    const Expected e = expected_options(words);
     expect_equal("branches", viewer.branches, e.branches);
     expect_equal("levels", viewer.levels, e.levels);
     expect_equal("mode_index", viewer.mode_index, e.mode_index);
@@ -150,6 +150,11 @@ void check_option_text(const std::string& text) {
     if (segments > SEGMENT_BOUND) fail("a frame draws more segments than the bound");
     expect_equal("the product's segment count", segments_per_frame(viewer.branches, viewer.levels),
                  static_cast<long long>(segments));
+    // The programs without the state record read the same options.
+    const StartOptions read = read_options(text.c_str());
+    expect_equal("read_options' branches", read.branches, e.branches);
+    expect_equal("read_options' levels", read.levels, e.levels);
+    expect_equal("read_options' mode_index", read.mode_index, e.mode_index);
 
     // The start-up values are given again on every call, and the caption is
     // restored once only: a second restoring would scramble it again.
