@@ -5,6 +5,7 @@
 #include "core/options.h"
 #include "core/viewer_state.h"
 #include "platform/gl_window.h"
+#include "render/scene.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
 
@@ -46,17 +47,11 @@ int run_viewer(HINSTANCE instance, const char* option_text) {
     MSG message = {};
     bool stop = false;
     while (!stop) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                stop = true;
-            } else {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-            continue;
-        }
+        const Pumped taken = take_message(message);
+        if (taken == Pumped::quit) stop = true;
+        if (taken != Pumped::none) continue;
 
-        const PassEnd end = run_idle_pass(window);
+        const PassEnd end = run_idle_pass(window, draw_frame);
         if (end == PassEnd::window_failed) return EXIT_WINDOW_FAILED;
         if (end == PassEnd::stop) stop = true;
     }

@@ -8,6 +8,7 @@
 #include "core/viewer_state.h"
 #include "native/help_text.h"
 #include "platform/sdl_window.h"
+#include "render/scene.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
 
@@ -32,17 +33,7 @@ struct ViewWindow {
     }
 };
 
-// The words after the program's name, as Windows hands the .exe its command
-// line.
-std::string option_text(int argc, char** argv) {
-    std::string text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) text += ' ';
-        text += argv[i];
-    }
-    return text;
-}
-
+// The viewer until it is quit. Its exit code.
 int run(const std::string& options) {
     init_viewer(options.c_str());
     if (!start_sdl_video()) return EXIT_WINDOW_FAILED;
@@ -60,7 +51,7 @@ int run(const std::string& options) {
         }
         if (quit) break;
 
-        const PassEnd end = run_idle_pass(window);
+        const PassEnd end = run_idle_pass(window, draw_frame);
         if (end == PassEnd::window_failed) return EXIT_WINDOW_FAILED;
         if (end == PassEnd::stop) break;
     }
@@ -71,7 +62,7 @@ int run(const std::string& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int code = run(option_text(argc, argv));
+    const int code = run(join_words(argv + 1, argc - 1));
     SDL_Quit();
     return code;
 }

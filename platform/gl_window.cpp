@@ -3,6 +3,7 @@
 #include "core/viewer_state.h"
 #include "platform/window_proc.h"
 #include "render/scene.h"
+#include "viewer/fallback.h"
 #include "viewer/texts.h"
 
 GlWindow gl_window = {nullptr, nullptr, nullptr, nullptr};
@@ -38,6 +39,12 @@ void report_error(const char* text) { MessageBoxA(nullptr, text, texts::ERROR_CA
 void report_shutdown_error(const char* text) {
     MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 }
+
+bool ask_window_instead(const char* caption, const char* text) {
+    return MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+void tell_closing(const char* caption, const char* text) { MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONSTOP); }
 
 // Every failure after the class is registered takes the same way out: undo
 // what was done, then tell the user.
@@ -96,14 +103,9 @@ bool open_view_window(const char* caption, int width, int height, int bits, bool
         screen_settings.dmPelsHeight = static_cast<DWORD>(height);
         screen_settings.dmBitsPerPel = static_cast<DWORD>(bits);
         screen_settings.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        if (ChangeDisplaySettingsA(&screen_settings, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            if (MessageBoxA(nullptr, texts::FALLBACK_QUESTION, texts::FALLBACK_CAPTION,
-                            MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-                viewer.fullscreen = false;
-            } else {
-                MessageBoxA(nullptr, texts::CLOSE_NOTICE, texts::ERROR_CAPTION, MB_OK | MB_ICONSTOP);
-                return false;
-            }
+        if (ChangeDisplaySettingsA(&screen_settings, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL &&
+            !fall_back_to_window(ask_window_instead, tell_closing)) {
+            return false;
         }
     }
 

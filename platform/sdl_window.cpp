@@ -1,6 +1,5 @@
 #include "platform/sdl_window.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,13 +7,11 @@
 #include "core/viewer_state.h"
 #include "platform/sdl_keys.h"
 #include "render/scene.h"
+#include "viewer/fallback.h"
 #include "viewer/input.h"
 #include "viewer/texts.h"
 
 namespace {
-
-SDL_Window* view_window = nullptr;
-SDL_GLContext view_context = nullptr;
 
 // A message box closes on Return or Esc, and a user who holds the key past
 // the X server's auto-repeat delay still holds it when the viewer's window
@@ -34,16 +31,24 @@ struct BoxKeys {
     bool held_escape;
 };
 
-BoxKeys box_keys = {};
+// The viewer's window, its GL context, and what the boxes left of the keys.
+struct SdlWindow {
+    SDL_Window* window;
+    SDL_GLContext context;
+    BoxKeys box_keys;
+};
+
+SdlWindow sdl = {};
 
 void after_box() {
-    box_keys.awaiting_focus = true;
-    box_keys.awaiting_frame = false;
-    box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
+    sdl.box_keys.awaiting_focus = true;
+    sdl.box_keys.awaiting_frame = false;
+    sdl.box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
 }
 
 // True for an event of a key still held from the box that just closed.
 bool held_from_box(const SDL_KeyboardEvent& event) {
+    BoxKeys& box_keys = sdl.box_keys;
     bool* held = event.keysym.sym == SDLK_RETURN   ? &box_keys.held_return
                  : event.keysym.sym == SDLK_ESCAPE ? &box_keys.held_escape
                                                    : nullptr;
@@ -62,10 +67,12 @@ void report_error(const char* text) {
     show_message(SDL_MESSAGEBOX_ERROR, texts::ERROR_CAPTION, text);
 }
 
-bool fail_opening(const char* text) {
+enum class Opening { opened, refused, failed };
+
+Opening fail_opening(const char* text) {
     report_error(text);
     close_sdl_window();
-    return false;
+    return Opening::failed;
 }
 
 // The display mode of exactly that size, as SDL would switch to it.
@@ -74,18 +81,12 @@ bool exact_mode(int width, int height, SDL_DisplayMode* mode) {
     return SDL_GetClosestDisplayMode(0, &wanted, mode) != nullptr && mode->w == width && mode->h == height;
 }
 
-// The viewer's answer to a refused full-screen mode: true to go on in a
-// window, false after telling the user that the program ends.
-bool fall_back_to_window() {
-    if (ask_yes_no(texts::FALLBACK_CAPTION, texts::FALLBACK_QUESTION)) return true;
-    show_message(SDL_MESSAGEBOX_ERROR, texts::ERROR_CAPTION, texts::CLOSE_NOTICE);
-    return false;
-}
+void tell_error(const char* caption, const char* text) { show_message(SDL_MESSAGEBOX_ERROR, caption, text); }
 
 void reproject() {
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(view_window, &width, &height);
+    SDL_GL_GetDrawableSize(sdl.window, &width, &height);
     resize_view(width, height);
 }
 
@@ -95,22 +96,22 @@ void on_window_event(const SDL_WindowEvent& event) {
             release_held_keys();
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            if (box_keys.awaiting_focus) {
-                box_keys.awaiting_focus = false;
-                box_keys.awaiting_frame = true;
-                box_keys.deadline = event.timestamp + BOX_KEY_GRACE_MS;
+            if (sdl.box_keys.awaiting_focus) {
+                sdl.box_keys.awaiting_focus = false;
+                sdl.box_keys.awaiting_frame = true;
+                sdl.box_keys.deadline = event.timestamp + BOX_KEY_GRACE_MS;
             }
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
-            viewer.window_active = false;
+            on_minimised(true);
             break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_MAXIMIZED:
-            viewer.window_active = true;
+            on_minimised(false);
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (view_window != nullptr && event.windowID == SDL_GetWindowID(view_window)) reproject();
+            if (sdl.window != nullptr && event.windowID == SDL_GetWindowID(sdl.window)) reproject();
             break;
         default:
             break;
@@ -122,9 +123,9 @@ void on_key(const SDL_KeyboardEvent& event) {
     const int code = viewer_key_of(event.keysym.sym);
     if (code < 0) return;
     if (event.type == SDL_KEYUP) {
-        on_key_up(static_cast<std::uintptr_t>(code));
+        on_key_up(code);
     } else {
-        on_key_down(static_cast<std::uintptr_t>(code));
+        on_key_down(code);
     }
 }
 
@@ -168,72 +169,83 @@ bool ask_yes_no(const char* caption, const char* text) {
 void show_message(Uint32 flags, const char* caption, const char* text) {
     const SDL_MessageBoxButtonData button = {
         SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
-    const SDL_MessageBoxData box = {flags, view_window, caption, text, 1, &button, nullptr};
+    const SDL_MessageBoxData box = {flags, sdl.window, caption, text, 1, &button, nullptr};
     if (SDL_ShowMessageBox(&box, nullptr) != 0) {
         std::fprintf(stderr, "polytree: %s: %s\n", caption, text);
     }
     after_box();
 }
 
-bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag) {
-    viewer.fullscreen = fullscreen_flag;
+namespace {
 
+// One try at the window in the mode viewer.fullscreen asks for. A refused
+// full-screen mode leaves nothing open, so that the fallback question shows
+// over the desktop; a failure has been told.
+Opening try_opening(const char* caption, int width, int height) {
     SDL_DisplayMode mode = {};
-    if (viewer.fullscreen && !exact_mode(width, height, &mode)) {
-        if (!fall_back_to_window()) return false;
-        viewer.fullscreen = false;
-    }
+    if (viewer.fullscreen && !exact_mode(width, height, &mode)) return Opening::refused;
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    view_window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
-    if (view_window == nullptr) return fail_opening("Window Creation Error.");
+    sdl.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+    if (sdl.window == nullptr) return fail_opening("Window Creation Error.");
 
     if (viewer.fullscreen) {
-        if (SDL_SetWindowDisplayMode(view_window, &mode) != 0 ||
-            SDL_SetWindowFullscreen(view_window, SDL_WINDOW_FULLSCREEN) != 0) {
+        if (SDL_SetWindowDisplayMode(sdl.window, &mode) != 0 ||
+            SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN) != 0) {
             close_sdl_window();
-            if (!fall_back_to_window()) return false;
-            return open_sdl_window(caption, width, height, false);
+            return Opening::refused;
         }
         SDL_ShowCursor(SDL_DISABLE);
     }
 
-    view_context = SDL_GL_CreateContext(view_window);
-    if (view_context == nullptr) return fail_opening("Can't Create A GL Rendering Context.");
-    if (SDL_GL_MakeCurrent(view_window, view_context) != 0) {
+    sdl.context = SDL_GL_CreateContext(sdl.window);
+    if (sdl.context == nullptr) return fail_opening("Can't Create A GL Rendering Context.");
+    if (SDL_GL_MakeCurrent(sdl.window, sdl.context) != 0) {
         return fail_opening("Can't Activate The GL Rendering Context.");
     }
     // No wait for the display's refresh: the frame rate is the figure's.
     SDL_GL_SetSwapInterval(0);
 
-    viewer.window_active = true;
+    on_minimised(false);
     reproject();
     if (!setup_gl_state()) return fail_opening("Initialization Failed.");
-    return true;
+    return Opening::opened;
+}
+
+}  // namespace
+
+bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag) {
+    viewer.fullscreen = fullscreen_flag;
+    Opening opening = try_opening(caption, width, height);
+    // Yes clears viewer.fullscreen: the second try is a window, never refused.
+    if (opening == Opening::refused && fall_back_to_window(ask_yes_no, tell_error)) {
+        opening = try_opening(caption, width, height);
+    }
+    return opening == Opening::opened;
 }
 
 void close_sdl_window() {
-    if (view_context != nullptr) {
-        SDL_GL_MakeCurrent(view_window, nullptr);
-        SDL_GL_DeleteContext(view_context);
-        view_context = nullptr;
+    if (sdl.context != nullptr) {
+        SDL_GL_MakeCurrent(sdl.window, nullptr);
+        SDL_GL_DeleteContext(sdl.context);
+        sdl.context = nullptr;
     }
-    if (view_window != nullptr) {
-        SDL_DestroyWindow(view_window);
-        view_window = nullptr;
+    if (sdl.window != nullptr) {
+        SDL_DestroyWindow(sdl.window);
+        sdl.window = nullptr;
     }
     SDL_ShowCursor(SDL_ENABLE);
 }
 
 void swap_sdl_window() {
-    SDL_GL_SwapWindow(view_window);
-    if (box_keys.awaiting_frame) {
-        box_keys.awaiting_frame = false;
-        box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
+    SDL_GL_SwapWindow(sdl.window);
+    if (sdl.box_keys.awaiting_frame) {
+        sdl.box_keys.awaiting_frame = false;
+        sdl.box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;
     }
 }
 
@@ -248,13 +260,9 @@ bool handle_sdl_event(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             on_window_event(event.window);
             break;
-        case SDL_MOUSEMOTION: {
-            const std::uintptr_t buttons = (event.motion.state & SDL_BUTTON_LMASK) != 0 ? 1 : 0;
-            const std::uintptr_t position = (static_cast<std::uintptr_t>(event.motion.y & 0xFFFF) << 16) |
-                                            static_cast<std::uintptr_t>(event.motion.x & 0xFFFF);
-            on_mouse_move(buttons, static_cast<std::intptr_t>(position));
+        case SDL_MOUSEMOTION:
+            on_pointer_move(event.motion.x, event.motion.y, (event.motion.state & SDL_BUTTON_LMASK) != 0);
             break;
-        }
         default:
             break;
     }

@@ -1,5 +1,6 @@
 #include "platform/window_proc.h"
 
+#include "core/viewer_state.h"
 #include "render/scene.h"
 #include "viewer/input.h"
 #include "viewer/key_codes.h"
@@ -11,10 +12,20 @@ static_assert(keys::ESCAPE == VK_ESCAPE && keys::SPACE == VK_SPACE && keys::NEXT
                   keys::F12 == VK_F12 && keys::OEM_PLUS == VK_OEM_PLUS && keys::OEM_MINUS == VK_OEM_MINUS,
               "portable key codes must match the virtual-key codes");
 
+namespace {
+
+// A key message may carry any number a program posts; only 0 to 255 are keys.
+int key_code(WPARAM wparam) { return wparam < KEY_COUNT ? static_cast<int>(wparam) : -1; }
+
+}  // namespace
+
 LRESULT CALLBACK view_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_ACTIVATE:
-            on_activate(wparam);
+            // Drawing goes on unless minimised (the high word), whether or
+            // not the window has the focus; losing it releases the keys.
+            on_minimised(HIWORD(wparam) != 0);
+            if (LOWORD(wparam) == WA_INACTIVE) release_held_keys();
             return 0;
         case WM_KILLFOCUS:
             release_held_keys();
@@ -30,18 +41,18 @@ LRESULT CALLBACK view_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             PostQuitMessage(0);
             return 0;
         case WM_KEYDOWN:
-            on_key_down(wparam);
+            on_key_down(key_code(wparam));
             return 0;
         case WM_KEYUP:
-            on_key_up(wparam);
+            on_key_up(key_code(wparam));
             return 0;
-        case WM_SIZE: {
-            const ClientSize size = client_size_of(lparam);
-            resize_view(size.width, size.height);
+        // Sizes and client coordinates are unsigned 16-bit words: without a
+        // mouse capture no move comes from outside the client area.
+        case WM_SIZE:
+            resize_view(LOWORD(lparam), HIWORD(lparam));
             return 0;
-        }
         case WM_MOUSEMOVE:
-            on_mouse_move(wparam, lparam);
+            on_pointer_move(LOWORD(lparam), HIWORD(lparam), (wparam & MK_LBUTTON) != 0);
             return 0;
         default:
             break;

@@ -45,7 +45,7 @@ protected:
     }
     // Key-downs as the window procedure hands them on; the keys stay held.
     static void press(std::initializer_list<int> codes) {
-        for (int code : codes) on_key_down(static_cast<std::uintptr_t>(code));
+        for (int code : codes) on_key_down(code);
     }
 };
 
