@@ -7,13 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh >/dev/null
+# Debian's python3: the harness takes its python3-xlib and python3-pil.
+python=/usr/bin/python3
 jobs="$(nproc)"
 cmake --preset release >/dev/null && cmake --build --preset release -j "$jobs" >/dev/null
 cmake --preset windows >/dev/null && cmake --build --preset windows -j "$jobs" >/dev/null
 
 root="build/bench-wine"
 export WINEPREFIX="$PWD/$root/prefix-1024x768" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-python3 -B -m tests.e2e.wine --root "$root" 1024x768 >/dev/null
+"$python" -B -m tests.e2e.wine --root "$root" 1024x768 >/dev/null
 
 echo "== $(uname -m), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "== Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri), Wine $(wine --version 2>/dev/null)"
@@ -28,9 +30,9 @@ wineserver -k || true
 if [ "${1:-}" != "--no-fps" ]; then
   echo
   echo "== Frame rates under Wine + llvmpipe, 640x480, against the GL floor"
-  python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \
+  "$python" -B -m scripts.fps_ratio --exe build/windows/polytree.exe \
     --floor build/windows/bench/polytree-gl-floor.exe --prefix-root "$root"
   echo
   echo "== Frame rates of the native viewer (SDL2 + llvmpipe), 640x480, against its GL floor"
-  python3 -B -m scripts.fps_ratio --native build/release
+  "$python" -B -m scripts.fps_ratio --native build/release
 fi

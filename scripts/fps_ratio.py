@@ -6,7 +6,7 @@ Both run on the same Xvfb screen, one after the other, alternating, with
 Mesa's HUD writing the frame rate twice a second; the first samples after
 the figure is up are dropped. Usage, from the repository's root:
 
-  python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \\
+  /usr/bin/python3 -B -m scripts.fps_ratio --exe build/windows/polytree.exe \\
       --floor build/windows/bench/polytree-gl-floor.exe --prefix-root DIR [--seconds 8] [--rounds 2] \\
       [--compare OTHER/polytree.exe]
 
@@ -16,7 +16,7 @@ before-and-after table.
 The native viewer (polytree on SDL2) against its own floor
 (polytree-gl-floor-native), on a plain Xvfb, no Wine:
 
-  python3 -B -m scripts.fps_ratio --native build/release [--seconds 8] [--rounds 2] \\
+  /usr/bin/python3 -B -m scripts.fps_ratio --native build/release [--seconds 8] [--rounds 2] \\
       [--compare OTHER/polytree]
 """
 

@@ -19,8 +19,8 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   # Windows cross build
   g++-mingw-w64-x86-64
-  # running and driving the real program; XFixes tells whether the cursor shows
-  wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3 libxfixes3
+  # running and driving the real program; the harness's X calls and pictures
+  wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3 python3-xlib python3-pil
   # reading the program's PE header and resources
   python3-pefile
   # packing the programs' icon (scripts/icon.sh)

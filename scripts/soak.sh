@@ -28,11 +28,13 @@ else
 fi
 
 bash scripts/setup.sh
+# Debian's python3: the harness takes its python3-xlib and python3-pil.
+python=/usr/bin/python3
 cmake --preset windows
 cmake --build --preset windows -j "$(nproc)"
 
 root="$PWD/build/soak"
 mkdir -p "$root"
-python3 -B -m tests.e2e.wine --root "$root" 1024x768
-python3 -B -m tests.e2e.soak --exe "$PWD/build/windows/polytree.exe" --prefix-root "$root" \
+"$python" -B -m tests.e2e.wine --root "$root" 1024x768
+"$python" -B -m tests.e2e.soak --exe "$PWD/build/windows/polytree.exe" --prefix-root "$root" \
   --work "$root/work" --screen 1024x768 --deadline "$deadline" "$soak" | tee "$root/$soak.log"

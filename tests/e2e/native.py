@@ -69,17 +69,11 @@ def start_windowed(screen, work, build, options):
 STRAY_PIXELS = 64
 
 
-def differing_pixels(a, b):
-    check((a.width, a.height) == (b.width, b.height), "pictures of different sizes")
-    if a.rgb == b.rgb:
-        return 0
-    return sum(1 for i in range(0, len(a.rgb), 3) if a.rgb[i:i + 3] != b.rgb[i:i + 3])
-
-
 def rendered(build, work, options, frame):
     path = os.path.join(work, "frame.png")
     run_tool([os.path.join(build, "polytree-render")] + options + ["--frame", str(frame), "-o", path])
-    return Picture.from_ppm(run_tool(["convert", path, "ppm:-"]).stdout)
+    with open(path, "rb") as f:
+        return Picture.read(f.read())
 
 
 def start_answered_no(screen, work, build):
@@ -98,7 +92,7 @@ def start_answered_no(screen, work, build):
     shown = program.settled_picture(wid)
     program.assert_alive("after the start question was answered with Esc and Space was pressed")
     for frame in range(0, 360):
-        differing = differing_pixels(rendered(build, work, options, frame), shown)
+        differing = rendered(build, work, options, frame).differing_pixels(shown)
         if differing <= STRAY_PIXELS:
             log("the paused frame is polytree-render's --frame %d (%d pixels differ)" % (frame, differing))
             break

@@ -14,8 +14,8 @@ import sys
 import time
 
 from .figure import assert_animates, figure_picture
-from .wine import Session, main_for, session_process, stop_wineserver, wine_env
-from .x11 import check, log, poll, wait_for
+from .wine import Session, main_for, stop_wineserver, wine_env
+from .x11 import check, log, poll, session_process, wait_for
 
 MEDIUM = (1024, 768)
 # Two X screens joined by Xinerama, which Wine reports as two monitors, both

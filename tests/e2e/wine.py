@@ -23,7 +23,7 @@ import shutil
 import subprocess
 import sys
 
-from .x11 import Client, Failure, XServer, check, end_on_terminate, log, run_scenario, wait_for
+from .x11 import Client, Failure, XServer, check, end_on_terminate, log, run_scenario, session_process, wait_for
 
 
 def wine_env(prefix, screen_env, debug="-all"):
@@ -363,25 +363,6 @@ def view_window_creations(path):
 
 # --------------------------------------------------------------------------
 # One run of the viewer
-
-
-def session_process(session_id, name):
-    """The live process whose command line holds name, among those of the
-    session session_id (a program under Wine started by another one stays in
-    its starter's session); None when there is none."""
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                command = f.read()
-            with open("/proc/%s/stat" % entry, "rb") as f:
-                fields = f.read().rsplit(b")", 1)[1].split()
-        except (OSError, IndexError):
-            continue
-        if fields[0] != b"Z" and int(fields[3]) == session_id and name.encode() in command:
-            return int(entry)
-    return None
 
 
 class Viewer(Client):

@@ -3,22 +3,27 @@ it, a person's input, screenshots and the processes of the programs under
 test. It knows nothing of Wine, so that a native X program is driven with it
 alone.
 
-Everything here is Python standard library plus the command-line tools of the
-X server (Xvfb, xdotool, xwd, xwininfo, xlogo), libX11 through ctypes for the
-window manager's client messages, and ImageMagick's convert. Every wait is
-bounded; every process that a scenario starts is ended by the scenario.
+Besides the Python standard library it takes the command-line tools of the X
+server (Xvfb, xdotool, xwd, xwininfo, xlogo), python-xlib for the window
+manager's client messages and XFixes' cursor, ImageMagick's convert and
+Pillow for screenshots. python-xlib and Pillow are Debian's (python3-xlib,
+python3-pil), which only Debian's own python3 imports. Every wait is bounded;
+every process that a scenario starts is ended by the scenario.
 """
 
-import collections
 import contextlib
-import ctypes
-import ctypes.util
+import io
 import os
 import re
 import select
 import signal
 import subprocess
 import time
+
+from PIL import Image, ImageChops
+from Xlib import X, display as xdisplay
+from Xlib.ext import xfixes  # noqa: F401 (registers the extension's requests)
+from Xlib.protocol import event as xevent
 
 # Displays from here upwards are taken for the suite's own X servers; the
 # first free one is used.
@@ -134,39 +139,29 @@ def run_scenario(name, function, deadline=0):
 class Picture:
     """An RGB screenshot of one X window."""
 
-    def __init__(self, width, height, rgb):
-        self.width = width
-        self.height = height
-        self.rgb = rgb
+    def __init__(self, image):
+        self.image = image.convert("RGB")
+        self.width, self.height = self.image.size
+        self._rgb = None
         self._histogram = None
 
     @classmethod
-    def from_ppm(cls, data):
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            while data[pos:pos + 1].isspace():
-                pos += 1
-            if data[pos:pos + 1] == b"#":
-                pos = data.index(b"\n", pos) + 1
-                continue
-            start = pos
-            while not data[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(data[start:pos])
-        pos += 1
-        check(fields[0] == b"P6" and fields[3] == b"255", "unexpected PPM header %r" % fields)
-        width, height = int(fields[1]), int(fields[2])
-        rgb = data[pos:pos + width * height * 3]
-        check(len(rgb) == width * height * 3, "short PPM data")
-        return cls(width, height, rgb)
+    def read(cls, data):
+        """A picture from the bytes of any file format Pillow reads."""
+        return cls(Image.open(io.BytesIO(data)))
+
+    @property
+    def rgb(self):
+        """The pixels' bytes, row by row: equal for equal pictures."""
+        if self._rgb is None:
+            self._rgb = self.image.tobytes()
+        return self._rgb
 
     def histogram(self):
         """Pixel count of every colour on the picture."""
         if self._histogram is None:
-            rgb = self.rgb
-            counts = collections.Counter(rgb[i:i + 3] for i in range(0, len(rgb), 3))
-            self._histogram = {tuple(k): n for k, n in counts.items()}
+            colours = self.image.getcolors(maxcolors=self.width * self.height)
+            self._histogram = {colour: n for n, colour in colours}
         return self._histogram
 
     def count_near(self, colour, tolerance):
@@ -176,76 +171,43 @@ class Picture:
                 total += n
         return total
 
+    def differing_pixels(self, other):
+        """How many pixels differ from other's in any channel."""
+        check(self.image.size == other.image.size, "pictures of different sizes")
+        channels = ImageChops.difference(self.image, other.image).split()
+        differs = [c.point(lambda v: 255 if v else 0) for c in channels]
+        return ImageChops.lighter(ImageChops.lighter(differs[0], differs[1]), differs[2]).histogram()[255]
+
     def save_png(self, path):
-        header = b"P6\n%d %d\n255\n" % (self.width, self.height)
-        run_tool(["convert", "ppm:-", "png:" + path], input_bytes=header + self.rgb)
+        self.image.save(path, "PNG")
 
 
 # --------------------------------------------------------------------------
-# The window manager's client messages
+# The X protocol: the window manager's client messages, the cursor
 
 
-class _XClientMessageEvent(ctypes.Structure):
-    _fields_ = [
-        ("type", ctypes.c_int),
-        ("serial", ctypes.c_ulong),
-        ("send_event", ctypes.c_int),
-        ("display", ctypes.c_void_p),
-        ("window", ctypes.c_ulong),
-        ("message_type", ctypes.c_ulong),
-        ("format", ctypes.c_int),
-        ("data", ctypes.c_long * 5),
-    ]
-
-
-class _XEvent(ctypes.Union):
-    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
-
-class _XFixesCursorImage(ctypes.Structure):
-    _fields_ = [
-        ("x", ctypes.c_short),
-        ("y", ctypes.c_short),
-        ("width", ctypes.c_ushort),
-        ("height", ctypes.c_ushort),
-        ("xhot", ctypes.c_ushort),
-        ("yhot", ctypes.c_ushort),
-        ("cursor_serial", ctypes.c_ulong),
-        ("pixels", ctypes.POINTER(ctypes.c_ulong)),
-        ("atom", ctypes.c_ulong),
-        ("name", ctypes.c_char_p),
-    ]
+@contextlib.contextmanager
+def _connection(display_name):
+    try:
+        connection = xdisplay.Display(display_name)
+    except Exception as error:  # python-xlib raises its own kinds for a refused display
+        raise Failure("cannot open X display %s: %s" % (display_name, error))
+    try:
+        yield connection
+    finally:
+        connection.close()
 
 
 def cursor_shows(display_name):
     """Whether the cursor the X server shows at the pointer has a pixel that
     is not wholly transparent (XFixes: the picture itself, which a screenshot
     leaves out)."""
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XFree.argtypes = [ctypes.c_void_p]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
-                                          ctypes.POINTER(ctypes.c_int)]
-    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_XFixesCursorImage)
-    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    display = xlib.XOpenDisplay(display_name.encode())
-    check(display, "cannot open X display %s" % display_name)
-    try:
+    with _connection(display_name) as connection:
+        check(connection.has_extension("XFIXES"), "no XFixes")
         # The server answers XFixes requests only after the version is agreed.
-        major, minor = ctypes.c_int(4), ctypes.c_int(0)
-        check(xfixes.XFixesQueryVersion(display, ctypes.byref(major), ctypes.byref(minor)), "no XFixes")
-        image = xfixes.XFixesGetCursorImage(display)
-        check(bool(image), "XFixesGetCursorImage failed")
-        try:
-            cursor = image.contents
-            return any(cursor.pixels[i] >> 24 for i in range(cursor.width * cursor.height))
-        finally:
-            xlib.XFree(image)
-    finally:
-        xlib.XCloseDisplay(display)
+        connection.xfixes_query_version()
+        image = connection.xfixes_get_cursor_image(connection.screen().root)
+        return any(pixel >> 24 for pixel in image.cursor_image)
 
 
 def send_delete_window(display_name, wid):
@@ -256,30 +218,15 @@ def send_delete_window(display_name, wid):
 
 
 def send_wm_protocol(display_name, wid, protocol):
-    """Sends a window manager's WM_PROTOCOLS client message through libX11."""
-    xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XInternAtom.restype = ctypes.c_ulong
-    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                ctypes.POINTER(_XEvent)]
-    xlib.XFlush.argtypes = [ctypes.c_void_p]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = xlib.XOpenDisplay(display_name.encode())
-    check(display, "cannot open X display %s" % display_name)
-    try:
-        event = _XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = int(wid)
-        event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = xlib.XInternAtom(display, protocol.encode(), 0)
-        event.xclient.data[1] = 0  # CurrentTime
-        check(xlib.XSendEvent(display, int(wid), 0, 0, ctypes.byref(event)) != 0, "XSendEvent failed")
-        xlib.XFlush(display)
-    finally:
-        xlib.XCloseDisplay(display)
+    """Sends a window manager's WM_PROTOCOLS client message."""
+    with _connection(display_name) as connection:
+        window = connection.create_resource_object("window", int(wid, 0) if isinstance(wid, str) else int(wid))
+        message = xevent.ClientMessage(window=window, client_type=connection.intern_atom("WM_PROTOCOLS"),
+                                       data=(32, [connection.intern_atom(protocol), X.CurrentTime, 0, 0, 0]))
+        window.send_event(message, event_mask=X.NoEventMask)
+        # A round trip, not a flush: a connection closed at once can be
+        # dropped by the server before it has read the event.
+        connection.sync()
 
 
 # --------------------------------------------------------------------------
@@ -446,7 +393,7 @@ class XServer:
 
     def screenshot(self, wid):
         xwd = self.tool("xwd", "-id", wid, "-silent").stdout
-        return Picture.from_ppm(run_tool(["convert", "xwd:-", "ppm:-"], input_bytes=xwd).stdout)
+        return Picture.read(run_tool(["convert", "xwd:-", "ppm:-"], input_bytes=xwd).stdout)
 
     # -- input ---------------------------------------------------------------
 
@@ -550,6 +497,25 @@ class OtherClient:
 
 # --------------------------------------------------------------------------
 # A program under test
+
+
+def session_process(session_id, name):
+    """The live process whose command line holds name, among those of the
+    session session_id (a child, or a program under Wine started by another
+    one, stays in its starter's session); None when there is none."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read()
+            with open("/proc/%s/stat" % entry, "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        if fields[0] != b"Z" and int(fields[3]) == session_id and name.encode() in command:
+            return int(entry)
+    return None
 
 
 class Client:
