@@ -8,6 +8,7 @@
 #include "core/viewer_state.h"
 #include "native/help_text.h"
 #include "platform/sdl_window.h"
+#include "platform/stop_signals.h"
 #include "render/scene.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
@@ -33,17 +34,18 @@ struct ViewWindow {
     }
 };
 
-// The viewer until it is quit. Its exit code.
+// The viewer until it is quit or a signal asks it to stop. Its exit code.
 int run(const std::string& options) {
     init_viewer(options.c_str());
     if (!start_sdl_video()) return EXIT_WINDOW_FAILED;
 
     if (!ask_yes_no(texts::START_CAPTION, texts::START_QUESTION)) viewer.fullscreen = false;
+    if (stop_signal() != 0) return EXIT_OK;
 
     ViewWindow window;
     if (!window.open()) return EXIT_WINDOW_FAILED;
 
-    for (;;) {
+    while (stop_signal() == 0) {
         SDL_Event event;
         bool quit = false;
         while (SDL_PollEvent(&event)) {
@@ -62,7 +64,9 @@ int run(const std::string& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    watch_stop_signals();
     const int code = run(join_words(argv + 1, argc - 1));
     SDL_Quit();
+    if (const int signal_number = stop_signal()) end_by_signal(signal_number);
     return code;
 }

@@ -6,6 +6,7 @@
 
 #include "core/viewer_state.h"
 #include "platform/sdl_keys.h"
+#include "platform/stop_signals.h"
 #include "render/scene.h"
 #include "viewer/fallback.h"
 #include "viewer/input.h"
@@ -132,6 +133,9 @@ void on_key(const SDL_KeyboardEvent& event) {
 }  // namespace
 
 bool start_sdl_video() {
+    // The program takes its signals itself (platform/stop_signals.h): SDL's
+    // handlers would turn them into a quit event that waits behind a box.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "polytree: no display to open a window on (%s)\n", SDL_GetError());
         return false;
@@ -152,6 +156,8 @@ bool start_sdl_video() {
 }
 
 bool ask_yes_no(const char* caption, const char* text) {
+    // A program asked to stop asks nothing more: the answer would not count.
+    if (stop_signal() != 0) return false;
     const SDL_MessageBoxButtonData buttons[] = {
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
@@ -159,7 +165,9 @@ bool ask_yes_no(const char* caption, const char* text) {
     const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text, 2, buttons, nullptr};
     int answer = 0;
     if (SDL_ShowMessageBox(&box, &answer) != 0) {
-        std::fprintf(stderr, "polytree: could not ask \"%s\" (%s): taken as No\n", text, SDL_GetError());
+        if (stop_signal() == 0) {
+            std::fprintf(stderr, "polytree: could not ask \"%s\" (%s): taken as No\n", text, SDL_GetError());
+        }
         answer = 0;
     }
     after_box();
@@ -167,10 +175,11 @@ bool ask_yes_no(const char* caption, const char* text) {
 }
 
 void show_message(Uint32 flags, const char* caption, const char* text) {
+    if (stop_signal() != 0) return;
     const SDL_MessageBoxButtonData button = {
         SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
     const SDL_MessageBoxData box = {flags, sdl.window, caption, text, 1, &button, nullptr};
-    if (SDL_ShowMessageBox(&box, nullptr) != 0) {
+    if (SDL_ShowMessageBox(&box, nullptr) != 0 && stop_signal() == 0) {
         std::fprintf(stderr, "polytree: %s: %s\n", caption, text);
     }
     after_box();

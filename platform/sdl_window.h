@@ -11,7 +11,8 @@
 bool start_sdl_video();
 
 // A question with Yes (Return) and No (Esc) buttons, asked without an owner
-// window. True for Yes; a box that cannot be shown answers No, said on stderr.
+// window. True for Yes; a box that cannot be shown answers No, said on
+// stderr. Once a signal asked the program to stop, boxes show no more.
 bool ask_yes_no(const char* caption, const char* text);
 
 // A box with one OK button, closed by Return or Esc.

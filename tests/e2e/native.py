@@ -10,11 +10,12 @@ and SDL at exit.
 import argparse
 import os
 import shutil
+import signal
 import sys
 import time
 
 from .x11 import (Client, OtherClient, Picture, XServer, check, end_on_terminate, log, run_scenario,
-                  run_tool, send_delete_window, wait_for)
+                  run_tool, send_delete_window, session_process, wait_for)
 
 CAPTION = "PolyTree - Polygon Tree Viewer"
 START_CAPTION = "Start FullScreen?"
@@ -56,8 +57,9 @@ class Native(Client):
         return wait_for(probe, timeout, "the picture to stand still", interval=0)
 
 
-def start_windowed(screen, work, build, options):
-    program = Native(screen, work, build, options)
+def start_windowed(screen, work, build, options, program=None):
+    """The viewer (or program, started) answered No: its window."""
+    program = program or Native(screen, work, build, options)
     program.answer_box(START_CAPTION, "Escape")
     wid = program.wait_window(CAPTION, timeout=15)
     return program, wid
@@ -152,10 +154,39 @@ def focus_releases(screen, work, build):
         check(program.wait_exit(15) == 0, "the close box did not end the viewer with 0")
 
 
+def signals(screen, work, build):
+    """A signal ends the viewer at once, a message box showing or not, and
+    the box's own process with it (SDL shows its boxes from a forked child
+    that the viewer waits for); the viewer dies by the signal, which a
+    shell reports as 128 plus its number."""
+    cases = [
+        ("the start question", START_CAPTION, signal.SIGTERM),
+        ("the help box", HELP_CAPTION, signal.SIGINT),
+        ("the window", None, signal.SIGTERM),
+    ]
+    for index, (shown, box, number) in enumerate(cases):
+        with Native(screen, work, build, ["B3", "L7"], name="polytree-%d" % index) as program:
+            if box != START_CAPTION:
+                wid = start_windowed(screen, work, build, [], program)[1]
+                if box:
+                    program.key(wid, "F1")
+            if box:
+                program.wait_box(box)
+            os.kill(program.proc.pid, number)
+            code = program.wait_exit(3)
+            check(code == -number, "%s while %s showed ended the viewer with %s, not by the signal"
+                  % (number.name, shown, code))
+            check(session_process(program.proc.pid, "polytree") is None,
+                  "a process of the viewer outlived %s while %s showed" % (number.name, shown))
+            if box:
+                check(not screen.find_windows_in_tree(box), "the box %r outlived %s" % (box, number.name))
+
+
 SCENARIOS = {
     "start_answered_no": start_answered_no,
     "quick_taps": quick_taps,
     "focus_releases": focus_releases,
+    "signals": signals,
 }
 
 
