@@ -6,12 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh >/dev/null
+bash scripts/build.sh --quiet release windows
 # Debian's python3: the harness takes its python3-xlib and python3-pil.
 python=/usr/bin/python3
-jobs="$(nproc)"
-cmake --preset release >/dev/null && cmake --build --preset release -j "$jobs" >/dev/null
-cmake --preset windows >/dev/null && cmake --build --preset windows -j "$jobs" >/dev/null
 
 root="build/bench-wine"
 export WINEPREFIX="$PWD/$root/prefix-1024x768" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

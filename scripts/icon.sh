@@ -7,9 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" >/dev/null
+bash scripts/build.sh --quiet release
 render=build/release/polytree-render
 
 work=$(mktemp -d)

@@ -18,21 +18,17 @@ set -euo pipefail
 caller_dir="$(pwd)"
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-
 if [ "${1:-}" = "--native" ]; then
   shift
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "run: --native needs a display (DISPLAY or WAYLAND_DISPLAY)" >&2
     exit 1
   fi
-  cmake --preset release
-  cmake --build --preset release -j "$(nproc)"
+  bash scripts/build.sh release
   exec build/release/polytree "$@"
 fi
 
-cmake --preset windows
-cmake --build --preset windows -j "$(nproc)"
+bash scripts/build.sh windows
 exe="$PWD/build/windows/polytree.exe"
 
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/polytree/wineprefix}"

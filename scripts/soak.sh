@@ -27,11 +27,9 @@ else
   deadline=$(($1 * 60 + 180))
 fi
 
-bash scripts/setup.sh
+bash scripts/build.sh windows
 # Debian's python3: the harness takes its python3-xlib and python3-pil.
 python=/usr/bin/python3
-cmake --preset windows
-cmake --build --preset windows -j "$(nproc)"
 
 root="$PWD/build/soak"
 mkdir -p "$root"

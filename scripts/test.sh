@@ -5,16 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-
+bash scripts/build.sh windows native release
 jobs="$(nproc)"
-cmake --preset windows
-cmake --build --preset windows -j "$jobs"
-cmake --preset native
-cmake --build --preset native -j "$jobs"
-cmake --preset release
-cmake --build --preset release -j "$jobs"
 # CI must have a GL display: the GL tests fail rather than skip here.
 POLYTREE_REQUIRE_GL=1 ctest --preset native -j "$jobs"
-# About a minute of fuzzing the command line; any finding fails.
+# About a minute of fuzzing the command lines; any finding fails.
 bash scripts/fuzz.sh 60
