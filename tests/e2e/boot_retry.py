@@ -8,7 +8,6 @@ retried on a clean prefix, two give up and leave no prefix marked ready.
 import argparse
 import os
 import shutil
-import stat
 import sys
 
 from .wine import READY_MARK, make_prefix
@@ -32,13 +31,6 @@ echo "WINE REGISTRY Version 2" > "$WINEPREFIX/system.reg"
 """
 
 
-def write_tool(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    os.chmod(path, os.stat(path).st_mode | stat.S_IXUSR)
-
-
 def boot_with_failures(work, failures):
     """Boots a prefix with a wineboot that fails `failures` times; returns
     (booted, wineboot runs, what the boot said when it gave up)."""
@@ -48,8 +40,10 @@ def boot_with_failures(work, failures):
     os.makedirs(tools)
     with open(os.path.join(state, "failures"), "w") as f:
         f.write("%d\n" % failures)
-    write_tool(tools, "wineboot", FAKE_WINEBOOT.format(state=state))
-    write_tool(tools, "wineserver", "#!/bin/sh\nexit 0\n")
+    for name, text in (("wineboot", FAKE_WINEBOOT.format(state=state)), ("wineserver", "#!/bin/sh\n")):
+        with open(os.path.join(tools, name), "w") as f:
+            f.write(text)
+        os.chmod(os.path.join(tools, name), 0o755)
     prefix = os.path.join(state, "prefix")
     path = os.environ["PATH"]
     os.environ["PATH"] = tools + os.pathsep + path
