@@ -92,15 +92,15 @@ void parse_options(const TokenList& list, StartOptions& options) {
         switch (word[0]) {
             case 'B':
             case 'b':
-                options.branches = v != 0 ? v : 3;
+                options.branches = v != 0 ? v : DEFAULT_OPTIONS.branches;
                 break;
             case 'G':
             case 'g':
-                options.mode_index = (v >= 1 && v <= 5) ? v - 1 : 2;
+                options.mode_index = (v >= 1 && v <= 5) ? v - 1 : DEFAULT_OPTIONS.mode_index;
                 break;
             case 'L':
             case 'l':
-                options.levels = v != 0 ? v : 7;
+                options.levels = v != 0 ? v : DEFAULT_OPTIONS.levels;
                 break;
             default:
                 break;
