@@ -219,15 +219,12 @@ double seconds_since(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The figure of the settings, twisted as far as seconds at their speed take
-// it, in every monitor's viewport, seen from where the viewer starts.
-void draw_saver_frame(const SaverSettings& settings, double seconds) {
-    const Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels),
-                           twist_after(seconds, settings.degrees_per_second), START_SCALE};
-    const Camera camera = start_camera(START_SCALE);
+// The figure in every monitor's viewport, seen from where the viewer starts.
+void draw_saver_frame(const Figure& figure) {
+    const Camera camera = start_camera(figure.scale);
     clear_frame();
     for (const Viewport& view : saver.viewports) {
-        set_view(view.x, view.y, view.width, view.height, START_SCALE);
+        set_view(view.x, view.y, view.width, view.height, figure.scale);
         place_camera(camera);
         draw_figure(figure);
     }
@@ -258,6 +255,7 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
     LARGE_INTEGER start;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
+    Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels), 0.0, START_SCALE};
     double next_frame = 0.0;
     for (;;) {
         MSG message;
@@ -274,7 +272,8 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
         }
         const double now = seconds_since(start, frequency);
         if (now >= next_frame) {
-            draw_saver_frame(settings, now);
+            figure.twist = twist_after(now, settings.degrees_per_second);
+            draw_saver_frame(figure);
             // A slow frame moves the schedule on rather than making up for it.
             next_frame = next_frame + frame_seconds > now ? next_frame + frame_seconds : now + frame_seconds;
             continue;
