@@ -39,10 +39,28 @@ void draw_figure(const Figure& figure) {
     glEnd();
 }
 
+void draw_figure(const FigureArrays& arrays) {
+    if (arrays.vertex_count() == 0) return;
+    const FigureVertex* v = arrays.vertices();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(FigureVertex), &v->x);
+    glColorPointer(3, GL_FLOAT, sizeof(FigureVertex), &v->r);
+    glDrawArrays(GL_LINES, 0, arrays.vertex_count());
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
 void draw_scene(const Figure& figure, const Camera& camera) {
     clear_frame();
     place_camera(camera);
     draw_figure(figure);
+}
+
+void draw_scene(const FigureArrays& arrays, const Camera& camera) {
+    clear_frame();
+    place_camera(camera);
+    draw_figure(arrays);
 }
 
 void resize_view(int width, int height) { set_view(0, 0, width, height, viewer.scale); }

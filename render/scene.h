@@ -5,6 +5,7 @@
 // from its state record.
 
 #include "core/camera.h"
+#include "render/figure_arrays.h"
 #include "render/math_constants.h"
 #include "render/polygon_tree.h"
 
@@ -26,8 +27,14 @@ void place_camera(const Camera& camera);
 // The figure's line batch, seen from the camera placed.
 void draw_figure(const Figure& figure);
 
+// The filled arrays' lines, seen from the camera placed: one draw call
+// through GL 1.1 client arrays. The client state is set up and taken down
+// here on every call, so the context's other users see none of it.
+void draw_figure(const FigureArrays& arrays);
+
 // One frame: cleared, the camera placed, the figure drawn.
 void draw_scene(const Figure& figure, const Camera& camera);
+void draw_scene(const FigureArrays& arrays, const Camera& camera);
 
 // The twist of the frame after one with the given twist: one degree more,
 // added as the viewer adds it, so that every program's doubles are its own.

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "figure_colours.h"
 #include "platform/egl_offscreen.h"
 #include "projection.h"
+#include "render/frame_worker.h"
 #include "render/scene.h"
 
 namespace {
@@ -38,6 +40,13 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     bool operator==(const Image& other) const { return pixels_ == other.pixels_; }
+    int differing_pixels(const Image& other) const {
+        int differing = 0;
+        for (std::size_t i = 0; i < pixels_.size(); i += 4) {
+            if (!std::equal(&pixels_[i], &pixels_[i] + 4, &other.pixels_[i])) ++differing;
+        }
+        return differing;
+    }
 
 private:
     Image(int width, int height) : width_(width), height_(height), pixels_(4u * width * height) {}
@@ -271,6 +280,70 @@ TEST_F(Scene, PausedFramesAreIdenticalAndRunningFramesAreNot) {
     // A frame is drawn with the twist it had before the call.
     viewer.twist = 0.0;
     EXPECT_TRUE(frame() == first);
+}
+
+// The ways of drawing a figure, each against immediate mode's picture.
+enum class Path { immediate, arrays };
+
+Image draw_through(Path path, const Figure& figure, const Camera& camera) {
+    resize_view(kWidth, kHeight);
+    setup_gl_state();
+    FigureArrays arrays;
+    switch (path) {
+    case Path::immediate:
+        draw_scene(figure, camera);
+        break;
+    case Path::arrays:
+        arrays.fill(figure);
+        draw_scene(arrays, camera);
+        break;
+    }
+    return Image::read(kWidth, kHeight);
+}
+
+TEST_F(Scene, EveryDrawingPathGivesImmediateModesPixels) {
+    const Camera near = {20.0, -30.0, 0.2, -0.1, -2.2};
+    const struct {
+        int branches, levels;
+        double twist;
+        Camera camera;
+        Path path;
+    } rows[] = {
+        {3, 7, 0.0, start_camera(START_SCALE), Path::arrays},
+        {3, 7, 0.7, near, Path::arrays},
+        {5, 4, 1.3, start_camera(START_SCALE), Path::arrays},
+        {5, 4, 2.1, near, Path::arrays},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "B" << row.branches << " L" << row.levels << " twist " << row.twist
+                                          << " path " << static_cast<int>(row.path));
+        const Figure figure = {row.branches, row.levels, row.twist, START_SCALE};
+        const Image expected = draw_through(Path::immediate, figure, row.camera);
+        const Image drawn = draw_through(row.path, figure, row.camera);
+        EXPECT_EQ(drawn.differing_pixels(expected), 0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+// The viewer's frames through the worker, filled a frame ahead: each is
+// immediate mode's frame of the same twist, a pause draws the same arrays
+// again, and every fill after the first is one made ahead.
+TEST_F(Scene, WorkerFramesAreImmediateModesAcrossAPauseAndAResume) {
+    init_viewer("B3 L7");
+    viewer.cam_y = 0.1;  // off the start camera, so the camera is the viewer's
+    FrameWorker worker;
+    for (int i = 0; i < 8; ++i) {
+        viewer.paused = i == 3 || i == 4;
+        const Figure figure = viewer_figure();
+        resize_view(kWidth, kHeight);
+        setup_gl_state();
+        draw_frame(worker);
+        const Image drawn = Image::read(kWidth, kHeight);
+        EXPECT_EQ(viewer.twist, viewer.paused ? figure.twist : next_twist(figure.twist)) << "frame " << i;
+        EXPECT_EQ(drawn.differing_pixels(draw_through(Path::immediate, figure, viewer_camera())), 0)
+            << "frame " << i;
+    }
+    EXPECT_EQ(worker.filled_on_the_spot(), 1);
 }
 
 }  // namespace
