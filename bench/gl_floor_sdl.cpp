@@ -1,8 +1,11 @@
 // The GL floor of the native viewer: its SDL window and GL context, the same
 // swap settings and loop, and the viewer's call stream replayed from arrays
 // (bench/floor_frames.h). Options as for the viewer (B, L, G); always
-// windowed, no question; Esc or the close box quits.
+// windowed, no question; Esc or the close box quits. With --arrays it
+// replays the figure's arrays with one glDrawArrays a frame instead: the
+// floor of a viewer drawing from arrays.
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "bench/floor_frames.h"
@@ -12,9 +15,11 @@
 #include "viewer/input.h"
 #include "viewer/key_codes.h"
 
-int main(int argc, char** argv) {
-    const StartOptions options = read_options(join_words(argv + 1, argc - 1).c_str());
-    const std::vector<Recording> frames = record_frames(options);
+namespace {
+
+template <class Frame>
+int run(const StartOptions& options) {
+    const std::vector<Frame> frames = record_frames<Frame>(options);
     if (!start_sdl_video()) return 1;
     const DisplayMode& mode = DISPLAY_MODES[options.mode_index];
     if (!open_sdl_window("PolyTree GL floor", mode.width, mode.height, false)) {
@@ -38,4 +43,13 @@ int main(int argc, char** argv) {
     close_sdl_window();
     SDL_Quit();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool arrays = argc > 1 && std::strcmp(argv[1], "--arrays") == 0;
+    const int first = arrays ? 2 : 1;
+    const StartOptions options = read_options(join_words(argv + first, argc - first).c_str());
+    return arrays ? run<FigureArrays>(options) : run<Recording>(options);
 }

@@ -19,6 +19,7 @@
 #include "core/camera.h"
 #include "core/options.h"
 #include "platform/egl_offscreen.h"
+#include "render/frame_worker.h"
 #include "render/scene.h"
 
 #ifndef POLYTREE_VERSION
@@ -67,6 +68,14 @@ struct Scene {
 // once a frame.
 void next_frame(Scene& scene) { scene.figure.twist = next_twist(scene.figure.twist); }
 
+// Draws the scene's frame from arrays the worker filled while the frame
+// before was drawn, and starts it on the frame after when there is one.
+void draw_from(FrameWorker& worker, const Scene& scene, bool more) {
+    Figure next = scene.figure;
+    if (more) next.twist = next_twist(next.twist);
+    draw_scene(worker.arrays_for(scene.figure, next), scene.camera);
+}
+
 std::string words_of(const RenderRequest& r, const Figure& figure) {
     return "B" + std::to_string(figure.branches) + " L" + std::to_string(figure.levels) + " at " +
            std::to_string(r.width) + "x" + std::to_string(r.height);
@@ -80,8 +89,9 @@ int bench(const RenderRequest& r, Scene scene) {
     const auto until = start + std::chrono::duration<double>(*r.bench_seconds);
     long frames = 0;
     auto now = start;
+    FrameWorker worker;
     do {
-        draw_scene(scene.figure, scene.camera);
+        draw_from(worker, scene, true);
         next_frame(scene);
         glFinish();
         ++frames;
@@ -102,7 +112,9 @@ int bench(const RenderRequest& r, Scene scene) {
 int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
     Progress progress("still", 3, large);
-    draw_scene(scene.figure, scene.camera);
+    FigureArrays arrays;
+    arrays.fill(scene.figure);
+    draw_scene(arrays, scene.camera);
     progress.update(1);
     const Picture picture = read_picture(r.width, r.height);
     std::string error;
@@ -117,9 +129,10 @@ int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
     Progress progress("frames", r.frames, true);
     GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
     std::string error;
+    FrameWorker worker;
     for (int i = 0; i < r.frames; ++i) {
         // Frame by frame as the viewer draws them: each advances the twist.
-        draw_scene(scene.figure, scene.camera);
+        draw_from(worker, scene, i + 1 < r.frames);
         next_frame(scene);
         const Picture picture = read_picture(r.width, r.height);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);

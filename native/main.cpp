@@ -9,7 +9,7 @@
 #include "native/help_text.h"
 #include "platform/sdl_window.h"
 #include "platform/stop_signals.h"
-#include "render/scene.h"
+#include "render/frame_worker.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
 
@@ -44,6 +44,9 @@ int run(const std::string& options) {
 
     ViewWindow window;
     if (!window.open()) return EXIT_WINDOW_FAILED;
+    // Joined on every return below, before the window goes.
+    FrameWorker worker;
+    const auto draw = [&worker] { return draw_frame(worker); };
 
     while (stop_signal() == 0) {
         SDL_Event event;
@@ -53,7 +56,7 @@ int run(const std::string& options) {
         }
         if (quit) break;
 
-        const PassEnd end = run_idle_pass(window, draw_frame);
+        const PassEnd end = run_idle_pass(window, draw);
         if (end == PassEnd::window_failed) return EXIT_WINDOW_FAILED;
         if (end == PassEnd::stop) break;
     }

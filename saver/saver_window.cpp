@@ -219,14 +219,16 @@ double seconds_since(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The figure in every monitor's viewport, seen from where the viewer starts.
-void draw_saver_frame(const Figure& figure) {
+// The figure in every monitor's viewport, seen from where the viewer starts:
+// walked once into arrays, drawn once per monitor.
+void draw_saver_frame(const Figure& figure, FigureArrays& arrays) {
     const Camera camera = start_camera(figure.scale);
+    arrays.fill(figure);
     clear_frame();
     for (const Viewport& view : saver.viewports) {
         set_view(view.x, view.y, view.width, view.height, figure.scale);
         place_camera(camera);
-        draw_figure(figure);
+        draw_figure(arrays);
     }
     SwapBuffers(saver.device_context);
 }
@@ -256,6 +258,7 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels), 0.0, START_SCALE};
+    FigureArrays arrays;
     double next_frame = 0.0;
     for (;;) {
         MSG message;
@@ -273,7 +276,7 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
         const double now = seconds_since(start, frequency);
         if (now >= next_frame) {
             figure.twist = twist_after(now, settings.degrees_per_second);
-            draw_saver_frame(figure);
+            draw_saver_frame(figure, arrays);
             // A slow frame moves the schedule on rather than making up for it.
             next_frame = next_frame + frame_seconds > now ? next_frame + frame_seconds : now + frame_seconds;
             continue;
