@@ -123,14 +123,17 @@ def make_prefixes(root, sizes):
 # The GL trace
 
 
-_CALL = re.compile(rb"trace:opengl:(glLoadIdentity|glRotatef|glTranslatef|glBegin|glEnd|glColor3f|glVertex3d)"
-                   rb"\b([^\n]*)")
-_CAMERA_CALL = re.compile(rb"trace:opengl:(glLoadIdentity|glRotatef|glTranslatef|glBegin|glEnd)\b([^\n]*)")
+_CALL = re.compile(rb"trace:opengl:(glLoadIdentity|glRotatef|glTranslatef|glBegin|glEnd|glColor3f|glVertex3d"
+                   rb"|glDrawArrays)\b([^\n]*)")
+_CAMERA_CALL = re.compile(rb"trace:opengl:(glLoadIdentity|glRotatef|glTranslatef|glBegin|glEnd|glDrawArrays)"
+                          rb"\b([^\n]*)")
 _NUMBER = re.compile(rb"-?\d+(?:\.\d+)?(?:e[-+]?\d+)?")
 
 
 class Frame:
-    """The calls of one drawn frame, from glLoadIdentity to glEnd."""
+    """The calls of one drawn frame, from glLoadIdentity to glEnd, or to the
+    glDrawArrays of a program that draws from arrays (colours are then not
+    counted)."""
 
     def __init__(self):
         self.rotations = []     # (angle, x, y, z) of each glRotatef
@@ -217,6 +220,13 @@ class TraceReader:
             self._in_batch = False
             self.frames.append(self._current)
             self._current = None
+        elif name == b"glDrawArrays" and not self._in_batch:
+            # "mode 1, first 0, count n": GL_LINES, n vertices.
+            mode, _, count = (int(v) for v in _NUMBER.findall(args)[:3])
+            if mode == 1:
+                self._current.vertices += count
+                self.frames.append(self._current)
+                self._current = None
 
     def wait_frames(self, count, timeout, what="frames in the GL trace"):
         """Waits until at least count frames beyond those already read are there."""
