@@ -13,11 +13,14 @@ the figure is up are dropped. Usage, from the repository's root:
 --compare measures another build of the viewer in the same run, for a
 before-and-after table.
 
-The native viewer (polytree on SDL2) against its own floor
-(polytree-gl-floor-native), on a plain Xvfb, no Wine:
+The native viewer (polytree on SDL2) against its own floors, on a plain
+Xvfb, no Wine: polytree-gl-floor-native replaying the immediate-mode call
+stream, and the same floor with --arrays replaying the figure's arrays (how
+the native viewer draws). The CPU each uses while sampled, in cores, is
+reported beside its frame rate:
 
   /usr/bin/python3 -B -m scripts.fps_ratio --native build/release [--seconds 8] [--rounds 2] \\
-      [--compare OTHER/polytree]
+      [--levels 7,10,12] [--compare OTHER/polytree]
 """
 
 import argparse
@@ -79,42 +82,68 @@ class NativeRuns:
         return Client(self.screen, self.work, name, [exe] + args, dict(self.screen.env, **env))
 
 
+def cpu_seconds(proc):
+    """User and system time of a process so far, from /proc (Linux), or None."""
+    try:
+        with open("/proc/%d/stat" % proc.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+    except (OSError, AttributeError):
+        return None
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def measure(runs, exe, name, args, caption, answer, seconds, work):
-    """Median frames per second of one run, once its figure is up."""
+    """Median frames per second of one run, once its figure is up, and the
+    cores it used meanwhile (None under Wine)."""
     hud, env = hud_env(work, name)
     with runs.start(exe, name, args, env, answer) as v:
         wid = v.wait_window(caption)
         samples_file = os.path.join(hud, "fps")
         wait_for(lambda: len(hud_samples(samples_file)) >= 1, 30, "the first HUD sample")
         skip = len(hud_samples(samples_file)) + 2  # settle: two more samples
+        proc = getattr(v, "proc", None)
+        cpu_before, wall_before = cpu_seconds(proc), time.monotonic()
         time.sleep(seconds)  # sampling for a fixed time is the measurement itself
+        cpu_after, wall_after = cpu_seconds(proc), time.monotonic()
         samples = hud_samples(samples_file)[skip:]
         v.key(wid, "Escape")
         v.wait_exit(30)
     if len(samples) < 3:
         raise SystemExit("%s: only %d HUD samples in %.0f s" % (name, len(samples), seconds))
-    return statistics.median(samples)
+    cores = None if cpu_before is None or cpu_after is None else (cpu_after - cpu_before) / (wall_after - wall_before)
+    return statistics.median(samples), cores
 
 
 def run_rounds(runs, options, caption, work):
-    """{level: {"floor": [...], "viewer": [...], "compare": [...]}}, the
-    programs alternating within each round."""
-    results = {level: {"floor": [], "viewer": [], "compare": []} for level in LEVELS}
+    """{level: {program: [(fps, cores), ...]}}, the programs alternating
+    within each round."""
+    programs = [("floor", options.floor, [], FLOOR_CAPTION, False)]
+    if options.native:
+        programs.append(("arrays", options.floor, ["--arrays"], FLOOR_CAPTION, False))
+    programs.append(("viewer", options.exe, [], caption, True))
+    if options.compare:
+        programs.append(("compare", options.compare, [], caption, True))
+    results = {level: {program[0]: [] for program in programs} for level in options.levels}
     for round_number in range(options.rounds):
-        for level in LEVELS:
-            args = ["B3", "L%d" % level]
-            floor = measure(runs, options.floor, "floor-L%d" % level, args, FLOOR_CAPTION, False,
-                            options.seconds, work)
-            viewer = measure(runs, options.exe, "viewer-L%d" % level, args, caption, True, options.seconds, work)
-            log("round %d, B3 L%d: floor %.1f fps, viewer %.1f fps" % (round_number + 1, level, floor, viewer))
-            results[level]["floor"].append(floor)
-            results[level]["viewer"].append(viewer)
-            if options.compare:
-                other = measure(runs, options.compare, "compare-L%d" % level, args, caption, True,
-                                options.seconds, work)
-                log("round %d, B3 L%d: the other build %.1f fps" % (round_number + 1, level, other))
-                results[level]["compare"].append(other)
+        for level in options.levels:
+            for key, exe, flags, program_caption, answer in programs:
+                fps, cores = measure(runs, exe, "%s-L%d" % (key, level), flags + ["B3", "L%d" % level],
+                                     program_caption, answer, options.seconds, work)
+                log("round %d, B3 L%d: %s %.1f fps%s" % (round_number + 1, level, key, fps,
+                                                         "" if cores is None else ", %.2f cores" % cores))
+                results[level][key].append((fps, cores))
     return results
+
+
+def median_of(runs):
+    fps = statistics.median(run[0] for run in runs)
+    cores = [run[1] for run in runs if run[1] is not None]
+    return fps, (statistics.median(cores) if cores else None)
+
+
+def cell(runs):
+    fps, cores = median_of(runs)
+    return "%.1f" % fps if cores is None else "%.1f (%.2f cores)" % (fps, cores)
 
 
 def main():
@@ -126,7 +155,10 @@ def main():
     parser.add_argument("--seconds", type=float, default=8.0)
     parser.add_argument("--rounds", type=int, default=2)
     parser.add_argument("--compare", help="another build of the viewer to measure alongside")
+    parser.add_argument("--levels", default=",".join(str(level) for level in LEVELS),
+                        help="the levels of B3 to measure, comma-separated")
     options = parser.parse_args()
+    options.levels = [int(level) for level in options.levels.split(",")]
     if options.native:
         options.exe = os.path.join(options.native, "polytree")
         options.floor = os.path.join(options.native, "bench", "polytree-gl-floor-native")
@@ -144,7 +176,8 @@ def main():
             results = run_rounds(NativeRuns(screen, work), options, native.CAPTION, work)
         finally:
             screen.stop()
-        what = "B3, 640x480, SDL2 + llvmpipe | native GL floor fps | polytree fps"
+        what = "B3, 640x480, SDL2 + llvmpipe"
+        viewer_name = "polytree"
     else:
         root = os.path.abspath(options.prefix_root)  # Wine wants an absolute prefix
         prefix = os.path.join(root, "prefix-1024x768")
@@ -152,19 +185,34 @@ def main():
         work = os.path.join(root, "fps")
         with Session(options.exe, prefix, 1024, 768, work) as s:
             results = run_rounds(Runs(s), options, CAPTION, work)
-        what = "B3, 640x480, Wine + llvmpipe | GL floor fps | polytree.exe fps"
+        what = "B3, 640x480, Wine + llvmpipe"
+        viewer_name = "polytree.exe"
+    # Ratios against the floor the viewer draws like: the arrays natively.
+    own_floor = "arrays" if options.native else "floor"
+    columns = [("floor", "GL floor fps" if not options.native else "immediate floor fps")]
+    if options.native:
+        columns.append(("arrays", "array floor fps"))
+    columns.append(("viewer", viewer_name + " fps"))
+    if options.compare:
+        columns.append(("compare", "the other build fps"))
+    header = [what] + [title for _, title in columns] + ["viewer / " + ("array floor" if options.native else "floor")]
+    if options.native:
+        header.append("viewer / immediate floor")
+    if options.compare:
+        header.append("other build / immediate floor")
     print()
-    compare = " | the other build fps | its ratio" if options.compare else ""
-    print("| %s | ratio%s |" % (what, compare))
-    print("|---|---|---|---|%s" % ("---|---|" if options.compare else ""))
-    for level in LEVELS:
-        floor = statistics.median(results[level]["floor"])
-        viewer = statistics.median(results[level]["viewer"])
-        row = "| L%d | %.1f | %.1f | %.2fx |" % (level, floor, viewer, viewer / floor)
+    print("| " + " | ".join(header) + " |")
+    print("|" + "---|" * len(header))
+    for level in options.levels:
+        row = ["L%d" % level] + [cell(results[level][key]) for key, _ in columns]
+        viewer = median_of(results[level]["viewer"])[0]
+        floor = median_of(results[level]["floor"])[0]
+        row.append("%.2fx" % (viewer / median_of(results[level][own_floor])[0]))
+        if options.native:
+            row.append("%.2fx" % (viewer / floor))
         if options.compare:
-            other = statistics.median(results[level]["compare"])
-            row += " %.1f | %.2fx |" % (other, other / floor)
-        print(row)
+            row.append("%.2fx" % (median_of(results[level]["compare"])[0] / floor))
+        print("| " + " | ".join(row) + " |")
 
 
 if __name__ == "__main__":
