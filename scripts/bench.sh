@@ -23,6 +23,11 @@ echo
 echo "== polytree-bench.exe (MinGW-w64 runtime) under Wine: ns per segment"
 wine build/windows/bench/polytree-bench.exe
 wineserver -k || true
+echo
+echo "== polytree-render --bench, B3 L12 (arrays, the next frame walked on a worker thread)"
+for size in 640x480 1920x1080; do
+  build/release/polytree-render B3 L12 --size "$size" --bench 8
+done
 
 if [ "${1:-}" != "--no-fps" ]; then
   echo
@@ -31,5 +36,8 @@ if [ "${1:-}" != "--no-fps" ]; then
     --floor build/windows/bench/polytree-gl-floor.exe --prefix-root "$root"
   echo
   echo "== Frame rates of the native viewer (SDL2 + llvmpipe), 640x480, against its GL floor"
-  "$python" -B -m scripts.fps_ratio --native build/release
+  "$python" -B -m scripts.fps_ratio --native build/release --rounds 5
+  echo
+  echo "== The screen saver's CPU at its defaults under Wine + llvmpipe"
+  "$python" -B -m scripts.saver_cpu --prefix-root "$root" build/windows/polytree.scr
 fi
