@@ -44,7 +44,7 @@ int run(const std::string& options) {
 
     ViewWindow window;
     if (!window.open()) return EXIT_WINDOW_FAILED;
-    // Joined on every return below, before the window goes.
+    // Its thread is stopped and joined on every way out of run.
     FrameWorker worker;
     const auto draw = [&worker] { return draw_frame(worker); };
 
