@@ -9,10 +9,11 @@
 // browser's own PNG reader.
 import { execFileSync } from 'node:child_process';
 import { readFileSync, mkdtempSync, rmSync } from 'node:fs';
-import http from 'node:http';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
+
+import { serve } from './serve.mjs';
 
 const args = process.argv.slice(2);
 function option(name) {
@@ -33,31 +34,6 @@ const textsFile = option('--texts');
 // about 10,000 lit differ, and frames one degree apart about 17,000.
 const LLVMPIPE = ['--use-angle=gles-egl', '--ignore-gpu-blocklist'];
 const STRAY_PIXELS = 0;
-
-// ---- the static server --------------------------------------------------
-
-const TYPES = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
-  '.ico': 'image/x-icon',
-};
-
-function serve(dir) {
-  // Room for the 32 KB query of the options table.
-  const server = http.createServer({ maxHeaderSize: 64 * 1024 }, (request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-    const file = path.join(dir, name === '/' ? 'index.html' : name);
-    try {
-      if (!file.startsWith(dir + path.sep)) throw new Error('outside');
-      const body = readFileSync(file);
-      response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] ?? 'application/octet-stream' });
-      response.end(body);
-    } catch {
-      response.writeHead(404);
-      response.end();
-    }
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
 
 // ---- the browser --------------------------------------------------------
 
