@@ -41,8 +41,12 @@ async function launch(extraArgs = []) {
   return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...LLVMPIPE, ...extraArgs] });
 }
 
-async function openPage(browser, base, query = '', { initScript } = {}) {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 1024 }, deviceScaleFactor: 1 });
+async function openPage(browser, base, query = '', { initScript, reducedMotion } = {}) {
+  const context = await browser.newContext({
+    viewport: { width: 1280, height: 1024 },
+    deviceScaleFactor: 1,
+    reducedMotion: reducedMotion ?? 'no-preference',
+  });
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
@@ -299,6 +303,43 @@ const CASES = {
     await page.mouse.up();
     await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
     check(differing(await shot(page), turned) === 0, 'a new press turned the figure');
+  },
+
+  // Where the browser refuses full screen, Yes leads to the viewer's
+  // fallback question: Yes goes on in the page, No ends with its notice.
+  // A person who asked for reduced motion gets the figure paused.
+  async start_up_answers(browser, base) {
+    const refuse = () => {
+      Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
+    };
+    const rows = [
+      { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
+      { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
+      { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
+    ];
+    for (const row of rows) {
+      const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
+      // The fallback question comes in the same dialog as soon as the
+      // start-up one is answered.
+      const questions = ['Would You Like', 'The Requested Fullscreen Mode Is Not Supported'];
+      for (const [i, key] of row.keys.entries()) {
+        await poll(`${row.name}: the question "${questions[i]}"`, async () => (await visible(page, '#question')) &&
+          (await page.locator('#question-text').textContent()).startsWith(questions[i]));
+        await page.keyboard.press(key);
+      }
+      await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
+      if (row.runs) await framesGoOn(page);
+      if (row.ended) {
+        await poll(`${row.name}: the closing notice`, () => visible(page, '#ended'));
+        const said = await page.locator('#ended-text').textContent();
+        check(said === row.ended, `${row.name}: the page said ${said}`);
+      }
+      if (row.paused) {
+        await poll(`${row.name}: the first frame`, async () => (await frame(page)) !== null);
+        check((await framesStand(page)) === 0, `${row.name}: the figure moved`);
+      }
+      await page.context().close();
+    }
   },
 
   async no_webgl2_says_so(browser, base) {
