@@ -149,24 +149,35 @@ void FigureBuffer::draw_scene(const Figure& figure, const Camera& camera) {
         arrays_.fill(figure);
         uploaded_ = false;
     }
+    draw(arrays_, camera);
+}
+
+void FigureBuffer::draw_arrays(const FigureArrays& arrays, const Camera& camera) {
+    uploaded_ = false;
+    draw(arrays, camera);
+    // The buffer no longer holds the figure's own arrays.
+    uploaded_ = false;
+}
+
+void FigureBuffer::draw(const FigureArrays& arrays, const Camera& camera) {
     glUseProgram(program_);
     glBindVertexArray(vertex_array_);
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
     if (!uploaded_) {
-        const auto bytes = static_cast<GLsizeiptr>(arrays_.bytes());
-        if (arrays_.bytes() > capacity_) {
-            glBufferData(GL_ARRAY_BUFFER, bytes, arrays_.vertices(), GL_DYNAMIC_DRAW);
-            capacity_ = arrays_.bytes();
+        const auto bytes = static_cast<GLsizeiptr>(arrays.bytes());
+        if (arrays.bytes() > capacity_) {
+            glBufferData(GL_ARRAY_BUFFER, bytes, arrays.vertices(), GL_DYNAMIC_DRAW);
+            capacity_ = arrays.bytes();
         } else {
-            glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, arrays_.vertices());
+            glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, arrays.vertices());
         }
         uploaded_ = true;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const glm::mat4 transform = projection_ * camera_matrix(camera);
     glUniformMatrix4fv(transform_location_, 1, GL_FALSE, glm::value_ptr(transform));
-    glDrawArrays(GL_LINES, 0, arrays_.vertex_count());
-    drawn_segments_ = arrays_.vertex_count() / 2;
+    glDrawArrays(GL_LINES, 0, arrays.vertex_count());
+    drawn_segments_ = arrays.vertex_count() / 2;
 }
 
 void draw_frame(FigureBuffer& buffer) {

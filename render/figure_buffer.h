@@ -48,10 +48,16 @@ public:
     // yet, nothing is allocated, on either side.
     void draw_scene(const Figure& figure, const Camera& camera);
 
+    // One frame of arrays filled elsewhere (a benchmark's recordings),
+    // uploaded whole: the buffer's own figure is uploaded again after.
+    void draw_arrays(const FigureArrays& arrays, const Camera& camera);
+
     // The segments of the frame drawn last.
     int segments() const { return drawn_segments_; }
 
 private:
+    void draw(const FigureArrays& arrays, const Camera& camera);
+
     FigureArrays arrays_;
     std::string why_;
     unsigned program_ = 0;
@@ -59,7 +65,7 @@ private:
     unsigned vertex_array_ = 0;
     int transform_location_ = -1;
     std::size_t capacity_ = 0;  // bytes the buffer holds room for
-    bool uploaded_ = false;     // the buffer holds arrays_
+    bool uploaded_ = false;     // the buffer holds what is drawn next
     int drawn_segments_ = 0;
     glm::mat4 projection_{1.0f};
 };

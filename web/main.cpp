@@ -11,6 +11,7 @@
 #include "core/display_modes.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
+#include "platform/browser_canvas.h"
 #include "platform/browser_keys.h"
 #include "render/figure_buffer.h"
 #include "viewer/fallback.h"
@@ -208,22 +209,11 @@ EM_BOOL on_context_restored(int, const void*, void*) {
 }
 
 bool make_context() {
-    EmscriptenWebGLContextAttributes attributes;
-    emscripten_webgl_init_context_attributes(&attributes);
-    attributes.majorVersion = 2;
-    attributes.minorVersion = 0;
-    // The viewer clears to alpha 0: an opaque canvas keeps the figure on
-    // black, not on the page. Lines are aliased, as on the desktop.
-    attributes.alpha = EM_FALSE;
-    attributes.antialias = EM_FALSE;
-    attributes.depth = EM_TRUE;
-    attributes.stencil = EM_FALSE;
-    page.context = emscripten_webgl_create_context(CANVAS, &attributes);
+    page.context = make_page_context(CANVAS);
     if (page.context <= 0) {
         page_fault("This page draws with WebGL 2, which this browser does not offer or has turned off.");
         return false;
     }
-    emscripten_webgl_make_context_current(page.context);
     if (!page.buffer.create()) {
         page_fault(page.buffer.why().c_str());
         return false;
