@@ -313,6 +313,7 @@ const CASES = {
       Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
     };
     const rows = [
+      { name: 'Yes', keys: ['Enter'], fullscreen: true },
       { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
       { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
       { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
@@ -329,6 +330,19 @@ const CASES = {
       }
       await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
       if (row.runs) await framesGoOn(page);
+      // Full screen fills the screen; F12 leaves it for the page and enters
+      // it again, each tap once.
+      const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
+        (await canvasSize(page)) === (yes ? '1280x1024 buffer 1280x1024' : '640x480 buffer 640x480');
+      if (row.fullscreen) {
+        await poll(`${row.name}: full screen`, filled(true));
+        for (const yes of [false, true]) {
+          await page.keyboard.press('F12');
+          await poll(`${row.name}: F12 to ${yes ? 'enter' : 'leave'} full screen`, filled(yes));
+          await framesGoOn(page, 2);
+          check(await filled(yes)(), `${row.name}: F12 acted more than once`);
+        }
+      }
       if (row.ended) {
         await poll(`${row.name}: the closing notice`, () => visible(page, '#ended'));
         const said = await page.locator('#ended-text').textContent();
