@@ -41,10 +41,11 @@ async function launch(extraArgs = []) {
   return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...LLVMPIPE, ...extraArgs] });
 }
 
-async function openPage(browser, base, query = '', { initScript, reducedMotion } = {}) {
+async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch } = {}) {
   const context = await browser.newContext({
     viewport: { width: 1280, height: 1024 },
     deviceScaleFactor: 1,
+    hasTouch: hasTouch ?? false,
     reducedMotion: reducedMotion ?? 'no-preference',
   });
   const page = await context.newPage();
@@ -79,12 +80,20 @@ async function framesGoOn(page, count = 3) {
   await poll(`${count} frames after ${start}`, async () => ((await frame(page)) ?? -1) >= start + count);
 }
 
+// The page's next animation frames: what a paused viewer draws on.
+async function animationFrames(page, count) {
+  await page.evaluate((n) => new Promise((resolve) => {
+    const next = (left) => (left === 0 ? resolve() : requestAnimationFrame(() => next(left - 1)));
+    next(n);
+  }), count);
+}
+
 // The frame number stays the same over more than ten animation frames.
 async function framesStand(page) {
   let last = await frame(page);
   let still = 0;
   await poll('the frames to stand still', async () => {
-    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
+    await animationFrames(page, 1);
     const now = await frame(page);
     still = now === last ? still + 1 : 0;
     last = now;
@@ -269,91 +278,47 @@ const CASES = {
     await poll('the held arrow to turn the figure', async () => differing(await shot(page), before) > 1000);
     await page.evaluate(() => document.getElementById('canvas').blur());
     const released = await shot(page);
-    let frames = 0;
-    await poll('ten frames after the focus left', async () => {
-      await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
-      frames += 1;
-      return frames > 10;
-    });
+    await animationFrames(page, 10);
     const later = await shot(page);
     await page.keyboard.up('ArrowLeft');
     check(differing(later, released) <= 0, `the figure turned on after the focus left (${differing(later, released)})`);
   },
 
-  // A drag turns the scene; a second press starts from where it is.
-  async drag_turns_the_scene(browser, base) {
-    const page = await openPage(browser, base);
-    await answer(page, 'Escape');
-    await page.keyboard.press('Space');
-    await framesStand(page);
-    const box = await page.locator('#canvas').boundingBox();
-    const still = await shot(page);
-    await page.mouse.move(box.x + 100, box.y + 100);
-    await page.mouse.down();
-    await page.mouse.move(box.x + 140, box.y + 100, { steps: 4 });
-    await page.mouse.up();
-    await framesGoOn(page, 0);
-    const turned = await poll('the drag to turn the figure', async () => {
-      const now = await shot(page);
-      return differing(now, still) > 1000 ? now : null;
-    });
-    // Far from the last drag's end, a press with no motion turns nothing.
-    await page.mouse.move(box.x + 500, box.y + 400);
-    await page.mouse.down();
-    await page.mouse.up();
-    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
-    check(differing(await shot(page), turned) === 0, 'a new press turned the figure');
-  },
-
-  // Where the browser refuses full screen, Yes leads to the viewer's
-  // fallback question: Yes goes on in the page, No ends with its notice.
-  // A person who asked for reduced motion gets the figure paused.
-  async start_up_answers(browser, base) {
-    const refuse = () => {
-      Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
-    };
-    const rows = [
-      { name: 'Yes', keys: ['Enter'], fullscreen: true },
-      { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
-      { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
-      { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
-    ];
-    for (const row of rows) {
-      const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
-      // The fallback question comes in the same dialog as soon as the
-      // start-up one is answered.
-      const questions = ['Would You Like', 'The Requested Fullscreen Mode Is Not Supported'];
-      for (const [i, key] of row.keys.entries()) {
-        await poll(`${row.name}: the question "${questions[i]}"`, async () => (await visible(page, '#question')) &&
-          (await page.locator('#question-text').textContent()).startsWith(questions[i]));
-        await page.keyboard.press(key);
-      }
-      await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
-      if (row.runs) await framesGoOn(page);
-      // Full screen fills the screen; F12 leaves it for the page and enters
-      // it again, each tap once.
-      const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
-        (await canvasSize(page)) === (yes ? '1280x1024 buffer 1280x1024' : '640x480 buffer 640x480');
-      if (row.fullscreen) {
-        await poll(`${row.name}: full screen`, filled(true));
-        for (const yes of [false, true]) {
-          await page.keyboard.press('F12');
-          await poll(`${row.name}: F12 to ${yes ? 'enter' : 'leave'} full screen`, filled(yes));
-          await framesGoOn(page, 2);
-          check(await filled(yes)(), `${row.name}: F12 acted more than once`);
-        }
-      }
-      if (row.ended) {
-        await poll(`${row.name}: the closing notice`, () => visible(page, '#ended'));
-        const said = await page.locator('#ended-text').textContent();
-        check(said === row.ended, `${row.name}: the page said ${said}`);
-      }
-      if (row.paused) {
-        await poll(`${row.name}: the first frame`, async () => (await frame(page)) !== null);
-        check((await framesStand(page)) === 0, `${row.name}: the figure moved`);
-      }
+  // Two finger drags of 40 pixels, the second far from where the first
+  // ended, turn the scene as one mouse drag of 80 pixels does: a new press
+  // starts from where it is.
+  async drags_turn_the_scene(browser, base) {
+    const turned = async (drag) => {
+      // Paused at the first frame, so that both pictures have its twist.
+      const page = await openPage(browser, base, '', { hasTouch: true, reducedMotion: 'reduce' });
+      await answer(page, 'Escape');
+      await poll('the first frame', async () => (await frame(page)) === 0);
+      const box = await page.locator('#canvas').boundingBox();
+      const still = await shot(page);
+      await drag(page, box);
+      await animationFrames(page, 2);
+      const picture = await shot(page);
+      check(differing(picture, still) > 1000, 'the drag did not turn the figure');
       await page.context().close();
-    }
+      return picture;
+    };
+    const fingers = await turned(async (page, box) => {
+      const cdp = await page.context().newCDPSession(page);
+      const touch = (type, x, y) => cdp.send('Input.dispatchTouchEvent',
+        { type, touchPoints: type === 'touchEnd' ? [] : [{ x: box.x + x, y: box.y + y }] });
+      for (const [x, y] of [[100, 100], [500, 400]]) {
+        await touch('touchStart', x, y);
+        for (let step = 1; step <= 4; step += 1) await touch('touchMove', x + 10 * step, y);
+        await touch('touchEnd');
+      }
+    });
+    const mouse = await turned(async (page, box) => {
+      await page.mouse.move(box.x + 100, box.y + 100);
+      await page.mouse.down();
+      await page.mouse.move(box.x + 180, box.y + 100, { steps: 8 });
+      await page.mouse.up();
+    });
+    check(differing(fingers, mouse) === 0, `two finger drags differ from one mouse drag in ${differing(fingers, mouse)} pixels`);
   },
 
   async no_webgl2_says_so(browser, base) {
