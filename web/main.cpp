@@ -279,6 +279,9 @@ int main() {
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_resize);
     emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, on_context_lost);
     emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, on_context_restored);
+    // The canvas takes its place behind the question, black until the first frame.
+    init_viewer(page.options.c_str());
+    refit();
     start();
     return 0;
 }

@@ -60,7 +60,7 @@ async function openPage(browser, base, query = '', { initScript, reducedMotion, 
   return page;
 }
 
-async function poll(what, probe, seconds = 20) {
+async function poll(what, probe, seconds = 30) {
   const end = Date.now() + seconds * 1000;
   for (;;) {
     const value = await probe();
@@ -319,6 +319,57 @@ const CASES = {
       await page.mouse.up();
     });
     check(differing(fingers, mouse) === 0, `two finger drags differ from one mouse drag in ${differing(fingers, mouse)} pixels`);
+  },
+
+  // Where the browser refuses full screen, Yes leads to the viewer's
+  // fallback question: Yes goes on in the page, No ends with its notice.
+  // A person who asked for reduced motion gets the figure paused.
+  async start_up_answers(browser, base) {
+    const refuse = () => {
+      Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
+    };
+    const rows = [
+      { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
+      { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
+      { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
+      { name: 'Yes', keys: ['Enter'], fullscreen: true },
+    ];
+    for (const row of rows) {
+      const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
+      // The fallback question comes in the same dialog as soon as the
+      // start-up one is answered.
+      const questions = ['Would You Like', 'The Requested Fullscreen Mode Is Not Supported'];
+      for (const [i, key] of row.keys.entries()) {
+        await poll(`${row.name}: the question "${questions[i]}"`, async () => (await visible(page, '#question')) &&
+          (await page.locator('#question-text').textContent()).startsWith(questions[i]));
+        await page.keyboard.press(key);
+      }
+      await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
+      if (row.runs) await framesGoOn(page);
+      // Full screen fills the screen; F12 leaves it for the page and enters
+      // it again, each tap once.
+      const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
+        (await canvasSize(page)) === (yes ? '1280x1024 buffer 1280x1024' : '640x480 buffer 640x480');
+      if (row.fullscreen) {
+        await poll(`${row.name}: full screen`, filled(true));
+        for (const yes of [false, true, false]) {
+          await page.keyboard.press('F12');
+          await poll(`${row.name}: F12 to ${yes ? 'enter' : 'leave'} full screen`, filled(yes));
+          await framesGoOn(page, 2);
+          check(await filled(yes)(), `${row.name}: F12 acted more than once`);
+        }
+      }
+      if (row.ended) {
+        await poll(`${row.name}: the closing notice`, () => visible(page, '#ended'));
+        const said = await page.locator('#ended-text').textContent();
+        check(said === row.ended, `${row.name}: the page said ${said}`);
+      }
+      if (row.paused) {
+        await poll(`${row.name}: the first frame`, async () => (await frame(page)) !== null);
+        check((await framesStand(page)) === 0, `${row.name}: the figure moved`);
+      }
+      await page.context().close();
+    }
   },
 
   async no_webgl2_says_so(browser, base) {
