@@ -50,7 +50,7 @@ def release(source, folder):
     return os.path.join(folder, "build", "windows")
 
 
-def check_zip(build, version, kind="win64", files=PROGRAMS + ("README.md", "LICENSE"), built=None):
+def check_zip(build, version, kind="win64", files=PROGRAMS + ("README.md", "LICENSE"), built_dir=None):
     name = "polytree-%s-%s" % (version, kind)
     archive = os.path.join(build, name + ".zip")
     checksum_file = archive + ".sha256"
@@ -67,7 +67,7 @@ def check_zip(build, version, kind="win64", files=PROGRAMS + ("README.md", "LICE
         check(names == sorted(name + "/" + f for f in files),
               "the zip holds %s/ %s (%r)" % (name, ", ".join(files), names))
         for program in files if kind == "web" else PROGRAMS:
-            with open(os.path.join(built or build, program), "rb") as f:
+            with open(os.path.join(built_dir or build, program), "rb") as f:
                 built = f.read()
             packed = z.read(name + "/" + program) if name + "/" + program in names else b""
             check(packed == built, "the zip's %s is the one built" % program)
