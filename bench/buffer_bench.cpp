@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/egl_offscreen.h"
 #include "render/figure_buffer.h"
@@ -37,6 +38,11 @@ double frames_per_second(double seconds, Draw&& draw) {
     }
 }
 
+int fail(const std::string& why) {
+    std::fprintf(stderr, "polytree-buffer-bench: %s\n", why.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,7 +55,7 @@ int main(int argc, char** argv) {
         for (int round = 0; round < ROUNDS; ++round) {
             {
                 OffscreenGl gl;
-                if (!gl.ok() || !gl.use_framebuffer(WIDTH, HEIGHT)) return std::fprintf(stderr, "%s\n", gl.why().c_str()), 1;
+                if (!gl.ok() || !gl.use_framebuffer(WIDTH, HEIGHT)) return fail(gl.why());
                 resize_view(WIDTH, HEIGHT);
                 setup_gl_state();
                 immediate += frames_per_second(seconds, [&](double twist) {
@@ -58,9 +64,9 @@ int main(int argc, char** argv) {
             }
             {
                 OffscreenGl es(OffscreenGl::Api::gles3);
-                if (!es.ok() || !es.use_framebuffer(WIDTH, HEIGHT)) return std::fprintf(stderr, "%s\n", es.why().c_str()), 1;
+                if (!es.ok() || !es.use_framebuffer(WIDTH, HEIGHT)) return fail(es.why());
                 FigureBuffer figure_buffer;
-                if (!figure_buffer.create()) return std::fprintf(stderr, "%s\n", figure_buffer.why().c_str()), 1;
+                if (!figure_buffer.create()) return fail(figure_buffer.why());
                 figure_buffer.resize(WIDTH, HEIGHT);
                 buffer += frames_per_second(seconds, [&](double twist) {
                     figure_buffer.draw_scene(Figure{level[0], level[1], twist, START_SCALE}, camera);
