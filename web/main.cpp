@@ -141,6 +141,9 @@ void start() {
     for (bool& pressed : viewer.key_pressed) pressed = false;
     page.twist_steps = 0;
     page.shown_frame = -1;
+    // The canvas takes its place behind the question, black until the first
+    // frame.
+    refit();
     if (page_can_fullscreen() != 0) {
         page.phase = Phase::asking;
         page_ask(START, texts::START_CAPTION, texts::START_QUESTION);
@@ -279,9 +282,6 @@ int main() {
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_resize);
     emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, on_context_lost);
     emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, on_context_restored);
-    // The canvas takes its place behind the question, black until the first frame.
-    init_viewer(page.options.c_str());
-    refit();
     start();
     return 0;
 }
