@@ -41,10 +41,10 @@ async function launch(extraArgs = []) {
   return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...LLVMPIPE, ...extraArgs] });
 }
 
-async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch } = {}) {
+async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch, ratio } = {}) {
   const context = await browser.newContext({
     viewport: { width: 1280, height: 1024 },
-    deviceScaleFactor: 1,
+    deviceScaleFactor: ratio ?? 1,
     hasTouch: hasTouch ?? false,
     reducedMotion: reducedMotion ?? 'no-preference',
   });
@@ -209,9 +209,12 @@ const CASES = {
       { query: '?L10&lang=en', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
       { query: '?L10&gclid=L2%20B9', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
       { query: longQuery, size: '640x480 buffer 640x480', segments: 341 },
+      // HiDPI: the device's pixels, two at most per CSS pixel.
+      { query: '?G2', ratio: 2, size: '320x240 buffer 640x480', segments: 3280 },
+      { query: '?G2', ratio: 3, size: '320x240 buffer 640x480', segments: 3280 },
     ];
     for (const row of rows) {
-      const page = await openPage(browser, base, row.query);
+      const page = await openPage(browser, base, row.query, { ratio: row.ratio });
       await answer(page, 'Escape');
       await framesGoOn(page, 2);
       const size = await canvasSize(page);
@@ -325,6 +328,10 @@ const CASES = {
   // fallback question: Yes goes on in the page, No ends with its notice.
   // A person who asked for reduced motion gets the figure paused.
   async start_up_answers(browser, base) {
+    // As on iPhone: no question, the viewer runs in the page.
+    const noFullscreen = () => {
+      Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });
+    };
     const refuse = () => {
       Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
     };
@@ -333,6 +340,7 @@ const CASES = {
       { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
       { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
       { name: 'Yes', keys: ['Enter'], fullscreen: true },
+      { name: 'no full screen', init: noFullscreen, keys: [], runs: true },
     ];
     for (const row of rows) {
       const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
