@@ -53,7 +53,18 @@ FramebufferCalls fbo;
 
 }  // namespace
 
-OffscreenGl::OffscreenGl() {
+namespace {
+
+// EGL keeps one current context per thread and API: each call that makes
+// this context current, or releases it, names its API first.
+bool bind_api(OffscreenGl::Api api) {
+    return eglBindAPI(api == OffscreenGl::Api::gles3 ? EGL_OPENGL_ES_API : EGL_OPENGL_API) == EGL_TRUE;
+}
+
+}  // namespace
+
+OffscreenGl::OffscreenGl(Api api) : api_(api) {
+    const bool es = api == Api::gles3;
     const char* extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (extensions == nullptr || std::strstr(extensions, "EGL_MESA_platform_surfaceless") == nullptr) {
         why_ = "EGL has no surfaceless platform";
@@ -77,18 +88,20 @@ OffscreenGl::OffscreenGl() {
         return;
     }
     // Surface type defaults to windows, which the surfaceless platform has none of.
-    const EGLint config_attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    const EGLint config_attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                                        es ? EGL_OPENGL_ES3_BIT : EGL_OPENGL_BIT, EGL_NONE};
     EGLConfig config = nullptr;
     EGLint configs = 0;
     if (!eglChooseConfig(display, config_attributes, &config, 1, &configs) || configs == 0) {
-        why_ = "no EGL config for desktop OpenGL";
+        why_ = es ? "no EGL config for OpenGL ES 3" : "no EGL config for desktop OpenGL";
         return;
     }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        why_ = "desktop OpenGL is not available through EGL";
+    if (!bind_api(api)) {
+        why_ = es ? "OpenGL ES is not available through EGL" : "desktop OpenGL is not available through EGL";
         return;
     }
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    const EGLint es3_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_NONE};
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, es ? es3_attributes : nullptr);
     if (context == EGL_NO_CONTEXT) {
         why_ = "eglCreateContext failed";
         return;
@@ -109,6 +122,7 @@ OffscreenGl::OffscreenGl() {
 OffscreenGl::~OffscreenGl() {
     if (display_ == nullptr) return;
     if (ok_) release_framebuffer();
+    bind_api(api_);
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context_ != nullptr) eglDestroyContext(display_, context_);
     // The display is left initialised: terminating it unloads Mesa's driver,
@@ -122,6 +136,12 @@ int OffscreenGl::max_size() const {
     GLint viewport[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
     return std::min({renderbuffer, viewport[0], viewport[1]});
+}
+
+bool OffscreenGl::make_current() {
+    if (!ok_ || !bind_api(api_) || !eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) return false;
+    fbo.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
+    return true;
 }
 
 bool OffscreenGl::use_framebuffer(int width, int height) {

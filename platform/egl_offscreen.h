@@ -8,9 +8,13 @@
 
 class OffscreenGl {
 public:
-    // Creates a desktop OpenGL context and makes it current, with no
+    // Desktop OpenGL for immediate mode; OpenGL ES 3 for the vertex-buffer
+    // path as WebGL 2 runs it.
+    enum class Api { desktop, gles3 };
+
+    // Creates a context of that API and makes it current, with no
     // framebuffer yet: the driver's limits can be asked for first.
-    OffscreenGl();
+    explicit OffscreenGl(Api api = Api::desktop);
     ~OffscreenGl();
     OffscreenGl(const OffscreenGl&) = delete;
     OffscreenGl& operator=(const OffscreenGl&) = delete;
@@ -25,6 +29,10 @@ public:
     // The largest width and height a framebuffer may have on this driver.
     int max_size() const;
 
+    // Makes this context (and its framebuffer) current again after another
+    // one was.
+    bool make_current();
+
     // Gives the context a colour and depth framebuffer of that size and
     // draws into it from now on. False, with why() set, when the driver
     // refuses it.
@@ -33,6 +41,7 @@ public:
 private:
     void release_framebuffer();
 
+    Api api_;
     bool ok_ = false;
     std::string why_;
     void* display_ = nullptr;

@@ -18,8 +18,8 @@ void set_view(int x, int y, int width, int height, double scale) {
     glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // The plane factors are single precision on purpose: near is float(0.01).
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.01f * scale, 16.0f * scale);
+    gluPerspective(FIELD_OF_VIEW, static_cast<double>(width) / static_cast<double>(height), near_plane(scale),
+                   far_plane(scale));
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -65,10 +65,6 @@ void draw_scene(const FigureArrays& arrays, const Camera& camera) {
 
 void resize_view(int width, int height) { set_view(0, 0, width, height, viewer.scale); }
 
-Figure viewer_figure() { return Figure{viewer.branches, viewer.levels, viewer.twist, viewer.scale}; }
-
-Camera viewer_camera() { return Camera{viewer.pitch, viewer.yaw, viewer.cam_x, viewer.cam_y, viewer.cam_z}; }
-
 void draw_scene() { draw_scene(viewer_figure(), viewer_camera()); }
 
 bool draw_frame() {
@@ -76,5 +72,3 @@ bool draw_frame() {
     if (!viewer.paused) advance_twist();
     return true;
 }
-
-void advance_twist() { viewer.twist = next_twist(viewer.twist); }

@@ -6,8 +6,8 @@
 
 #include "core/camera.h"
 #include "render/figure_arrays.h"
-#include "render/math_constants.h"
 #include "render/polygon_tree.h"
+#include "render/viewer_figure.h"
 
 // Fixed GL state of a freshly made context. Always succeeds.
 bool setup_gl_state();
@@ -36,18 +36,10 @@ void draw_figure(const FigureArrays& arrays);
 void draw_scene(const Figure& figure, const Camera& camera);
 void draw_scene(const FigureArrays& arrays, const Camera& camera);
 
-// The twist of the frame after one with the given twist: one degree more,
-// added as the viewer adds it, so that every program's doubles are its own.
-inline double next_twist(double twist) { return twist + ONE_DEGREE; }
-
 // --- The viewer's frame, from its state record.
 
 // Viewport and perspective for the whole client area, at the viewer's scale.
 void resize_view(int width, int height);
-
-// The viewer's figure and camera as they are now.
-Figure viewer_figure();
-Camera viewer_camera();
 
 // One frame of the viewer's figure seen from its camera, with the current
 // twist.
@@ -55,6 +47,3 @@ void draw_scene();
 
 // Draws a frame, then moves the animation one step on unless paused.
 bool draw_frame();
-
-// One degree more twist.
-void advance_twist();

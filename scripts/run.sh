@@ -3,6 +3,11 @@
 #
 #   bash scripts/run.sh [option words...]     e.g. bash scripts/run.sh B5 L4 G4
 #   bash scripts/run.sh --native [option words...]
+#   bash scripts/run.sh --web
+#
+# --web builds the web page (web preset) and serves it on 127.0.0.1 until
+# Ctrl+C; it prints the address to open. POLYTREE_WEB_PORT picks the port
+# (default 8000).
 #
 # --native builds the native Linux viewer (polytree, SDL2, release preset)
 # and runs it on the display instead; it needs one (DISPLAY or
@@ -17,6 +22,13 @@ set -euo pipefail
 
 caller_dir="$(pwd)"
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--web" ]; then
+  bash scripts/build.sh web
+  port="${POLYTREE_WEB_PORT:-8000}"
+  echo "run: the page is at http://127.0.0.1:$port/ (options as a query: http://127.0.0.1:$port/?B5+L4+G4); Ctrl+C stops"
+  exec python3 -m http.server --bind 127.0.0.1 --directory build/web/page "$port"
+fi
 
 if [ "${1:-}" = "--native" ]; then
   shift

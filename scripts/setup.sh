@@ -2,6 +2,7 @@
 # Installs the Debian packages PolyTree needs to build, run and test.
 # Idempotent; run as root (apt-get, no sudo).
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 PACKAGES=(
   # native build and unit tests
@@ -15,6 +16,11 @@ PACKAGES=(
   # the native viewer's window, GL context, events and message boxes; SDL's
   # message boxes on X draw with the core fonts, which Xvfb alone lacks
   libsdl2-dev xfonts-base
+  # the vertex-buffer path: its matrices, and OpenGL ES 3 natively
+  libglm-dev libgles-dev
+  # the web page: Emscripten (offline, with its prebuilt libraries), and the
+  # browser and Node.js its tests drive it with
+  emscripten chromium nodejs
   # the fuzzer of the command line (libFuzzer)
   clang-14 libclang-rt-14-dev
   # Windows cross build
@@ -34,7 +40,16 @@ for package in "${PACKAGES[@]}"; do
   fi
 done
 
+# The web tests' npm packages, exactly as tests/web/package-lock.json pins
+# them; nothing is downloaded when they are there.
+install_npm_packages() {
+  if [ ! -d tests/web/node_modules/playwright-core ]; then
+    (cd tests/web && npm ci --no-audit --no-fund --silent)
+  fi
+}
+
 if [ "${#missing[@]}" -eq 0 ]; then
+  install_npm_packages
   echo "setup: all packages present"
   exit 0
 fi
@@ -49,3 +64,4 @@ echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_npm_packages

@@ -2,11 +2,12 @@
 # Sets up a fresh Debian machine, builds both configurations and runs every
 # test: the native unit tests (the frame worker's also under ThreadSanitizer)
 # and the end-to-end runs of polytree.exe and of
-# the native polytree (from the release preset).
+# the native polytree (from the release preset), and the web page (web
+# preset) in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/build.sh windows native release tsan
+bash scripts/build.sh windows native release tsan web
 jobs="$(nproc)"
 # CI must have a GL display: the GL tests fail rather than skip here.
 POLYTREE_REQUIRE_GL=1 ctest --preset native -j "$jobs"

@@ -1,7 +1,7 @@
 """Two releases of the same sources, made in two different folders, hold the
 same polytree.exe and polytree.scr byte for byte; each release's zip holds
 exactly the two programs, README.md and LICENSE, and its checksum file is
-right.
+right; the web zip holds exactly the page's folder.
 
   python3 reproducible.py --source . --version 1.0.0
 
@@ -50,8 +50,8 @@ def release(source, folder):
     return os.path.join(folder, "build", "windows")
 
 
-def check_zip(build, version):
-    name = "polytree-%s-win64" % version
+def check_zip(build, version, kind="win64", files=PROGRAMS + ("README.md", "LICENSE"), built_dir=None):
+    name = "polytree-%s-%s" % (version, kind)
     archive = os.path.join(build, name + ".zip")
     checksum_file = archive + ".sha256"
     check(os.path.isfile(archive) and os.path.isfile(checksum_file), "%s.zip and its .sha256 are made" % name)
@@ -63,11 +63,11 @@ def check_zip(build, version):
         listed = f.read().split()
     check(listed == [digest, name + ".zip"], "the checksum file names the zip's SHA-256 (%r)" % listed)
     with zipfile.ZipFile(archive) as z:
-        names = sorted(z.namelist())
-        check(names == sorted(name + "/" + f for f in PROGRAMS + ("README.md", "LICENSE")),
-              "the zip holds %s/ polytree.exe, polytree.scr, README.md and LICENSE (%r)" % (name, names))
-        for program in PROGRAMS:
-            with open(os.path.join(build, program), "rb") as f:
+        names = sorted(n for n in z.namelist() if not n.endswith("/"))
+        check(names == sorted(name + "/" + f for f in files),
+              "the zip holds %s/ %s (%r)" % (name, ", ".join(files), names))
+        for program in files if kind == "web" else PROGRAMS:
+            with open(os.path.join(built_dir or build, program), "rb") as f:
                 built = f.read()
             packed = z.read(name + "/" + program) if name + "/" + program in names else b""
             check(packed == built, "the zip's %s is the one built" % program)
@@ -105,6 +105,10 @@ def main():
         for program in PROGRAMS:
             check_same(program, folders, builds)
         check_zip(builds[0], options.version)
+        web = os.path.join(builds[0], "..", "web")
+        check_zip(web, options.version, "web",
+                  ("favicon.ico", "index.html", "polytree.css", "polytree.js", "polytree.wasm"),
+                  os.path.join(web, "page"))
     finally:
         if options.keep:
             print("kept " + root)

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include "figure_colours.h"
 #include "platform/egl_offscreen.h"
 #include "projection.h"
+#include "render/figure_buffer.h"
 #include "render/frame_worker.h"
 #include "render/scene.h"
 
@@ -61,6 +64,11 @@ Pixel project(double x, double y, double z) {
                          x, y, z);
 }
 
+// The ways of drawing a figure, each against immediate mode's picture:
+// GL 1.1 client arrays in the same context, and the web page's vertex
+// buffer in an OpenGL ES 3 context of its own on the same driver.
+enum class Path { immediate, arrays, buffer };
+
 class Scene : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,6 +87,40 @@ protected:
         resize_view(kWidth, kHeight);
         setup_gl_state();
         draw_frame();
+        return Image::read(kWidth, kHeight);
+    }
+
+    Image draw_through(Path path, const Figure& figure, const Camera& camera) {
+        if (path == Path::buffer) return draw_through_buffer(figure, camera);
+        resize_view(kWidth, kHeight);
+        setup_gl_state();
+        FigureArrays arrays;
+        if (path == Path::arrays) {
+            arrays.fill(figure);
+            draw_scene(arrays, camera);
+        } else {
+            draw_scene(figure, camera);
+        }
+        return Image::read(kWidth, kHeight);
+    }
+
+    // The test's desktop context is current again after.
+    Image draw_through_buffer(const Figure& figure, const Camera& camera) {
+        const Image image = draw_in_gles3(figure, camera);
+        EXPECT_TRUE(gl_->make_current());
+        return image;
+    }
+
+    static Image draw_in_gles3(const Figure& figure, const Camera& camera) {
+        OffscreenGl es(OffscreenGl::Api::gles3);
+        EXPECT_TRUE(es.ok()) << es.why();
+        EXPECT_TRUE(es.use_framebuffer(kWidth, kHeight)) << es.why();
+        FigureBuffer buffer;
+        EXPECT_TRUE(buffer.create()) << buffer.why();
+        buffer.resize(kWidth, kHeight);
+        buffer.draw_scene(figure, camera);
+        EXPECT_EQ(buffer.segments(), static_cast<int>(segments_per_frame(figure.branches, figure.levels)));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return Image::read(kWidth, kHeight);
     }
 
@@ -282,23 +324,32 @@ TEST_F(Scene, PausedFramesAreIdenticalAndRunningFramesAreNot) {
     EXPECT_TRUE(frame() == first);
 }
 
-// The ways of drawing a figure, each against immediate mode's picture.
-enum class Path { immediate, arrays };
-
-Image draw_through(Path path, const Figure& figure, const Camera& camera) {
-    resize_view(kWidth, kHeight);
-    setup_gl_state();
-    FigureArrays arrays;
-    switch (path) {
-    case Path::immediate:
-        draw_scene(figure, camera);
-        break;
-    case Path::arrays:
-        arrays.fill(figure);
-        draw_scene(arrays, camera);
-        break;
+// The vertex buffer's matrices are the very floats GL 1.1 keeps, for turns
+// of every size and sign and for tall, wide and empty viewports: a last-bit
+// difference moves a line's end across a pixel's edge now and then.
+TEST_F(Scene, BufferMatricesAreThoseOfGluPerspectiveGlRotatefAndGlTranslatef) {
+    const Camera cameras[] = {
+        start_camera(START_SCALE), {20.0, -30.0, 0.2, -0.1, -2.2}, {75.5, 130.25, -1.3, 0.7, -5.0},
+        {-400.0, 1e4 / 3, 3.0, -2.0, 1.0}};
+    const int sizes[][2] = {{640, 480}, {128, 1024}, {1920, 1080}, {300, 0}};
+    for (const Camera& camera : cameras) {
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(::testing::Message() << "pitch " << camera.pitch << " yaw " << camera.yaw << " size "
+                                              << size[0] << "x" << size[1]);
+            resize_view(size[0], size[1]);
+            place_camera(camera);
+            GLfloat modelview[16];
+            GLfloat projection[16];
+            glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+            glGetFloatv(GL_PROJECTION_MATRIX, projection);
+            const glm::mat4 camera_floats = camera_matrix(camera);
+            const glm::mat4 projection_floats = perspective_matrix(size[0], size[1], START_SCALE);
+            for (int i = 0; i < 16; ++i) {
+                EXPECT_EQ(glm::value_ptr(camera_floats)[i], modelview[i]) << "camera element " << i;
+                EXPECT_EQ(glm::value_ptr(projection_floats)[i], projection[i]) << "projection element " << i;
+            }
+        }
     }
-    return Image::read(kWidth, kHeight);
 }
 
 TEST_F(Scene, EveryDrawingPathGivesImmediateModesPixels) {
@@ -308,11 +359,16 @@ TEST_F(Scene, EveryDrawingPathGivesImmediateModesPixels) {
         double twist;
         Camera camera;
         Path path;
+        int tolerance;  // differing pixels
     } rows[] = {
-        {3, 7, 0.0, start_camera(START_SCALE), Path::arrays},
-        {3, 7, 0.7, near, Path::arrays},
-        {5, 4, 1.3, start_camera(START_SCALE), Path::arrays},
-        {5, 4, 2.1, near, Path::arrays},
+        {3, 7, 0.0, start_camera(START_SCALE), Path::arrays, 0},
+        {3, 7, 0.7, near, Path::arrays, 0},
+        {5, 4, 1.3, start_camera(START_SCALE), Path::arrays, 0},
+        {5, 4, 2.1, near, Path::arrays, 0},
+        {3, 7, 0.0, start_camera(START_SCALE), Path::buffer, 0},
+        {3, 7, 0.7, near, Path::buffer, 0},
+        {5, 4, 1.3, start_camera(START_SCALE), Path::buffer, 0},
+        {5, 4, 2.1, near, Path::buffer, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << "B" << row.branches << " L" << row.levels << " twist " << row.twist
@@ -320,7 +376,7 @@ TEST_F(Scene, EveryDrawingPathGivesImmediateModesPixels) {
         const Figure figure = {row.branches, row.levels, row.twist, START_SCALE};
         const Image expected = draw_through(Path::immediate, figure, row.camera);
         const Image drawn = draw_through(row.path, figure, row.camera);
-        EXPECT_EQ(drawn.differing_pixels(expected), 0);
+        EXPECT_LE(drawn.differing_pixels(expected), row.tolerance);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }

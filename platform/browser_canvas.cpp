@@ -1,0 +1,15 @@
+#include "platform/browser_canvas.h"
+
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE make_page_context(const char* canvas) {
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    attributes.alpha = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
+    if (context > 0) emscripten_webgl_make_context_current(context);
+    return context;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The page's one WebGL 2 context, as the viewer and its floor both make it.
+
+#include <emscripten/html5.h>
+
+// A WebGL 2 context on the canvas the selector names, made current: opaque
+// (the viewer clears to alpha 0, and the figure must stay on black, not on
+// the page), aliased as the desktop draws its lines, with a depth buffer.
+// 0 or less when the browser offers no WebGL 2.
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE make_page_context(const char* canvas);

@@ -1,0 +1,443 @@
+// The web page in headless Chromium, served from 127.0.0.1 by a server of
+// this script's own, driven as a person would: quick taps, clicks, a drag.
+//
+//   node tests/web/page_test.mjs --page build/web/page --render build/release/polytree-render
+//                                --texts viewer/texts.h [CASE...]
+//
+// Each case starts its own browser; pictures are read from screenshots (a
+// WebGL canvas read back after its frame is blank), decoded by the
+// browser's own PNG reader.
+import { execFileSync } from 'node:child_process';
+import { readFileSync, mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+import { serve } from './serve.mjs';
+
+const args = process.argv.slice(2);
+function option(name) {
+  const at = args.indexOf(name);
+  if (at < 0 || at + 1 >= args.length) throw new Error(`missing ${name}`);
+  const value = args[at + 1];
+  args.splice(at, 2);
+  return value;
+}
+const pageDir = path.resolve(option('--page'));
+const render = path.resolve(option('--render'));
+const textsFile = option('--texts');
+
+// WebGL on Mesa's llvmpipe through ANGLE, the rasteriser polytree-render
+// draws with: the paused B3 L7 frame at 640x480 differed from
+// polytree-render's in 0 pixels in every run measured here. On Chromium's
+// default SwiftShader, whose lines end differently, 760 to 840 pixels of
+// about 10,000 lit differ, and frames one degree apart about 17,000.
+const LLVMPIPE = ['--use-angle=gles-egl', '--ignore-gpu-blocklist'];
+const STRAY_PIXELS = 0;
+
+// ---- the browser --------------------------------------------------------
+
+async function launch(extraArgs = []) {
+  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...LLVMPIPE, ...extraArgs] });
+}
+
+async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch, ratio } = {}) {
+  const context = await browser.newContext({
+    viewport: { width: 1280, height: 1024 },
+    deviceScaleFactor: ratio ?? 1,
+    hasTouch: hasTouch ?? false,
+    reducedMotion: reducedMotion ?? 'no-preference',
+  });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  if (initScript) await page.addInitScript(initScript);
+  await page.goto(`${base}/index.html${query}`);
+  page.errors = errors;
+  return page;
+}
+
+async function poll(what, probe, seconds = 30) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    const value = await probe();
+    if (value !== null && value !== undefined && value !== false) return value;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+const frame = (page) => page.evaluate(() => window.polytree.frame());
+const segments = (page) => page.evaluate(() => window.polytree.segments());
+const visible = (page, selector) => page.locator(selector).isVisible();
+
+// Waits for the frame number to pass the one now by count.
+async function framesGoOn(page, count = 3) {
+  const start = (await frame(page)) ?? -1;
+  await poll(`${count} frames after ${start}`, async () => ((await frame(page)) ?? -1) >= start + count);
+}
+
+// The page's next animation frames: what a paused viewer draws on.
+async function animationFrames(page, count) {
+  await page.evaluate((n) => new Promise((resolve) => {
+    const next = (left) => (left === 0 ? resolve() : requestAnimationFrame(() => next(left - 1)));
+    next(n);
+  }), count);
+}
+
+// The frame number stays the same over more than ten animation frames.
+async function framesStand(page) {
+  let last = await frame(page);
+  let still = 0;
+  await poll('the frames to stand still', async () => {
+    await animationFrames(page, 1);
+    const now = await frame(page);
+    still = now === last ? still + 1 : 0;
+    last = now;
+    return still > 10;
+  });
+  return last;
+}
+
+async function answer(page, key) {
+  await poll('the start-up question', () => visible(page, '#question'));
+  await page.keyboard.press(key);
+  await poll('the question to go', async () => !(await visible(page, '#question')));
+}
+
+async function canvasSize(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const box = canvas.getBoundingClientRect();
+    return `${box.width}x${box.height} buffer ${canvas.width}x${canvas.height}`;
+  });
+}
+
+// ---- pictures -----------------------------------------------------------
+
+let decoder = null;
+
+// RGB pixels of a PNG, read by the browser's own decoder on a blank page.
+async function decode(png) {
+  const pixels = await decoder.evaluate(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+    const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(bitmap, 0, 0);
+    const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    let rgb = '';
+    for (let i = 0; i < data.length; i += 4) rgb += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
+    return { width: bitmap.width, height: bitmap.height, rgb: btoa(rgb) };
+  }, png.toString('base64'));
+  return { width: pixels.width, height: pixels.height, rgb: Buffer.from(pixels.rgb, 'base64') };
+}
+
+async function shot(page) {
+  return decode(await page.locator('#canvas').screenshot());
+}
+
+function differing(a, b) {
+  if (a.width !== b.width || a.height !== b.height) throw new Error(`pictures of ${a.width}x${a.height} and ${b.width}x${b.height}`);
+  let count = 0;
+  for (let i = 0; i < a.rgb.length; i += 3) {
+    if (a.rgb[i] !== b.rgb[i] || a.rgb[i + 1] !== b.rgb[i + 1] || a.rgb[i + 2] !== b.rgb[i + 2]) count += 1;
+  }
+  return count;
+}
+
+function lit(picture) {
+  let count = 0;
+  for (let i = 0; i < picture.rgb.length; i += 3) {
+    if (picture.rgb[i] + picture.rgb[i + 1] + picture.rgb[i + 2] > 0) count += 1;
+  }
+  return count;
+}
+
+function rendered(words, frameNumber, size) {
+  const work = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
+  try {
+    const file = path.join(work, 'frame.png');
+    execFileSync(render, [...words, '--frame', String(frameNumber), '--size', size, '-o', file]);
+    return readFileSync(file);
+  } finally {
+    rmSync(work, { recursive: true, force: true });
+  }
+}
+
+function check(condition, message) {
+  if (!condition) throw new Error(message);
+}
+
+// The help text as texts.h spells it, its line breaks made the page's.
+function helpText() {
+  const literal = /#define HELP_TEXT "((?:[^"\\]|\\.)*)"/.exec(readFileSync(textsFile, 'utf8'))[1];
+  const escapes = { t: '\t', r: '\r', n: '\n', '"': '"', '\\': '\\' };
+  return literal.replace(/\\(.)/g, (all, c) => escapes[c]).replace(/\r\n/g, '\n');
+}
+
+// ---- the cases ----------------------------------------------------------
+
+const CASES = {
+  // The default page answered No: a paused frame is polytree-render's frame
+  // of the number the page reports.
+  async paused_frame_is_polytree_renders(browser, base) {
+    const page = await openPage(browser, base);
+    await answer(page, 'Escape');
+    await framesGoOn(page);
+    check((await canvasSize(page)) === '640x480 buffer 640x480', `canvas ${await canvasSize(page)}`);
+    await page.keyboard.press('Space');
+    const number = await framesStand(page);
+    const shown = await shot(page);
+    const expected = await decode(rendered(['B3', 'L7'], number, '640x480'));
+    const count = differing(shown, expected);
+    console.log(`  frame ${number}: ${count} pixels differ from polytree-render's, ${lit(shown)} lit`);
+    check(lit(shown) > 5000, 'the canvas is (nearly) blank');
+    check(count <= STRAY_PIXELS, `${count} pixels differ from polytree-render's frame ${number}`);
+  },
+
+  // The address's option words, read as a command line; other words ignored.
+  async options_from_the_address(browser, base) {
+    const longQuery = '?' + 'B4+'.repeat(11000) + 'L4&x=' + 'y'.repeat(100);
+    const rows = [
+      { query: '?B5+L4+G4', size: '800x600 buffer 800x600', segments: 781 },
+      { query: '?B5&L4&G4', size: '800x600 buffer 800x600', segments: 781 },
+      { query: '?L40', size: '640x480 buffer 640x480', segments: (3 ** 13 - 1) / 2 },
+      { query: '?L10&lang=en', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
+      { query: '?L10&gclid=L2%20B9', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
+      { query: longQuery, size: '640x480 buffer 640x480', segments: 341 },
+      // HiDPI: the device's pixels, two at most per CSS pixel.
+      { query: '?G2', ratio: 2, size: '320x240 buffer 640x480', segments: 3280 },
+      { query: '?G2', ratio: 3, size: '320x240 buffer 640x480', segments: 3280 },
+    ];
+    for (const row of rows) {
+      const page = await openPage(browser, base, row.query, { ratio: row.ratio });
+      await answer(page, 'Escape');
+      await framesGoOn(page, 2);
+      const size = await canvasSize(page);
+      const count = await segments(page);
+      check(size === row.size && count === row.segments,
+        `${row.query.slice(0, 40)}: canvas ${size}, ${count} segments; wanted ${row.size}, ${row.segments}`);
+      await page.context().close();
+    }
+  },
+
+  // Each quick tap acts once; the Esc that answered the question did not end
+  // the viewer.
+  async quick_taps_act_once(browser, base) {
+    const page = await openPage(browser, base);
+    await answer(page, 'Escape');
+    await framesGoOn(page);
+
+    await page.keyboard.press('Space');
+    await framesStand(page);
+    await page.keyboard.press('Space');
+    await framesGoOn(page);
+
+    await page.keyboard.press('F1');
+    await poll('the help box', () => visible(page, '#help'));
+    const text = await page.locator('#help-text').textContent();
+    check(text === helpText(), `help text ${JSON.stringify(text)}`);
+    check((await page.locator('#help-caption').textContent()) === 'Help...', 'help caption');
+    await framesStand(page);
+    await page.keyboard.press('Escape');
+    await poll('the help box to close', async () => !(await visible(page, '#help')));
+    await framesGoOn(page);
+
+    const sizes = [
+      ['Equal', '800x600 buffer 800x600'],
+      ['Minus', '640x480 buffer 640x480'],
+      ['NumpadSubtract', '320x240 buffer 320x240'],
+      ['NumpadAdd', '640x480 buffer 640x480'],
+      ['Shift+Equal', '800x600 buffer 800x600'],
+    ];
+    for (const [key, size] of sizes) {
+      await page.keyboard.press(key);
+      await framesGoOn(page, 2);
+      check((await canvasSize(page)) === size, `after ${key}: canvas ${await canvasSize(page)}, wanted ${size}`);
+    }
+
+    await page.keyboard.press('Escape');
+    await poll('the page to say the viewer ended', () => visible(page, '#ended'));
+    await framesStand(page);
+    await page.locator('#start-again').click();
+    await answer(page, 'Escape');
+    await framesGoOn(page);
+    check(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
+  },
+
+  // A key held while the canvas loses the focus counts as released: the
+  // camera stops turning though the key-up went elsewhere.
+  async focus_loss_releases_held_keys(browser, base) {
+    const page = await openPage(browser, base);
+    await answer(page, 'Escape');
+    await page.keyboard.press('Space');
+    await framesStand(page);
+    const before = await shot(page);
+    await page.keyboard.down('ArrowLeft');
+    await poll('the held arrow to turn the figure', async () => differing(await shot(page), before) > 1000);
+    await page.evaluate(() => document.getElementById('canvas').blur());
+    const released = await shot(page);
+    await animationFrames(page, 10);
+    const later = await shot(page);
+    await page.keyboard.up('ArrowLeft');
+    check(differing(later, released) <= 0, `the figure turned on after the focus left (${differing(later, released)})`);
+  },
+
+  // Two finger drags of 40 pixels, the second far from where the first
+  // ended, turn the scene as one mouse drag of 80 pixels does: a new press
+  // starts from where it is.
+  async drags_turn_the_scene(browser, base) {
+    const turned = async (drag) => {
+      // Paused at the first frame, so that both pictures have its twist.
+      const page = await openPage(browser, base, '', { hasTouch: true, reducedMotion: 'reduce' });
+      await answer(page, 'Escape');
+      await poll('the first frame', async () => (await frame(page)) === 0);
+      const box = await page.locator('#canvas').boundingBox();
+      const still = await shot(page);
+      await drag(page, box);
+      await animationFrames(page, 2);
+      const picture = await shot(page);
+      check(differing(picture, still) > 1000, 'the drag did not turn the figure');
+      await page.context().close();
+      return picture;
+    };
+    const fingers = await turned(async (page, box) => {
+      const cdp = await page.context().newCDPSession(page);
+      const touch = (type, x, y) => cdp.send('Input.dispatchTouchEvent',
+        { type, touchPoints: type === 'touchEnd' ? [] : [{ x: box.x + x, y: box.y + y }] });
+      for (const [x, y] of [[100, 100], [500, 400]]) {
+        await touch('touchStart', x, y);
+        for (let step = 1; step <= 4; step += 1) await touch('touchMove', x + 10 * step, y);
+        await touch('touchEnd');
+      }
+    });
+    const mouse = await turned(async (page, box) => {
+      await page.mouse.move(box.x + 100, box.y + 100);
+      await page.mouse.down();
+      await page.mouse.move(box.x + 180, box.y + 100, { steps: 8 });
+      await page.mouse.up();
+    });
+    check(differing(fingers, mouse) === 0, `two finger drags differ from one mouse drag in ${differing(fingers, mouse)} pixels`);
+  },
+
+  // Where the browser refuses full screen, Yes leads to the viewer's
+  // fallback question: Yes goes on in the page, No ends with its notice.
+  // A person who asked for reduced motion gets the figure paused.
+  async start_up_answers(browser, base) {
+    // As on iPhone: no question, the viewer runs in the page.
+    const noFullscreen = () => {
+      Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });
+    };
+    const refuse = () => {
+      Element.prototype.requestFullscreen = () => Promise.reject(new TypeError('refused'));
+    };
+    const rows = [
+      { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
+      { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
+      { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
+      { name: 'Yes', keys: ['Enter'], fullscreen: true },
+      { name: 'no full screen', init: noFullscreen, keys: [], runs: true },
+    ];
+    for (const row of rows) {
+      const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
+      // The fallback question comes in the same dialog as soon as the
+      // start-up one is answered.
+      const questions = ['Would You Like', 'The Requested Fullscreen Mode Is Not Supported'];
+      for (const [i, key] of row.keys.entries()) {
+        await poll(`${row.name}: the question "${questions[i]}"`, async () => (await visible(page, '#question')) &&
+          (await page.locator('#question-text').textContent()).startsWith(questions[i]));
+        await page.keyboard.press(key);
+      }
+      await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
+      if (row.runs) await framesGoOn(page);
+      // Full screen fills the screen; F12 leaves it for the page and enters
+      // it again, each tap once.
+      const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
+        (await canvasSize(page)) === (yes ? '1280x1024 buffer 1280x1024' : '640x480 buffer 640x480');
+      if (row.fullscreen) {
+        await poll(`${row.name}: full screen`, filled(true));
+        for (const yes of [false, true, false]) {
+          await page.keyboard.press('F12');
+          await poll(`${row.name}: F12 to ${yes ? 'enter' : 'leave'} full screen`, filled(yes));
+          await framesGoOn(page, 2);
+          check(await filled(yes)(), `${row.name}: F12 acted more than once`);
+        }
+      }
+      if (row.ended) {
+        await poll(`${row.name}: the closing notice`, () => visible(page, '#ended'));
+        const said = await page.locator('#ended-text').textContent();
+        check(said === row.ended, `${row.name}: the page said ${said}`);
+      }
+      if (row.paused) {
+        await poll(`${row.name}: the first frame`, async () => (await frame(page)) !== null);
+        check((await framesStand(page)) === 0, `${row.name}: the figure moved`);
+      }
+      await page.context().close();
+    }
+  },
+
+  async no_webgl2_says_so(browser, base) {
+    const page = await openPage(browser, base, '', {
+      initScript: () => {
+        const real = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+          return type === 'webgl2' ? null : real.call(this, type, ...rest);
+        };
+      },
+    });
+    await poll('the fault message', () => visible(page, '#fault'));
+    const text = await page.locator('#fault').textContent();
+    check(text.includes('WebGL 2'), `fault message ${JSON.stringify(text)}`);
+    check(!(await visible(page, '#canvas')), 'the canvas shows');
+    check(!(await visible(page, '#question')), 'the question shows');
+  },
+
+  async lost_context_comes_back(browser, base) {
+    const page = await openPage(browser, base);
+    await answer(page, 'Escape');
+    await framesGoOn(page);
+    await page.evaluate(() => {
+      window.loser = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');
+      window.loser.loseContext();
+    });
+    await poll('the page to say the context is lost', () => visible(page, '#lost'));
+    await page.evaluate(() => window.loser.restoreContext());
+    await poll('the lost message to go', async () => !(await visible(page, '#lost')));
+    await framesGoOn(page);
+    await page.keyboard.press('Space');
+    await framesStand(page);
+    check(lit(await shot(page)) > 5000, 'the figure is not drawn again');
+  },
+};
+
+// ---- main ---------------------------------------------------------------
+
+const chosen = args.length > 0 ? args : Object.keys(CASES);
+const server = await serve(pageDir);
+const base = `http://127.0.0.1:${server.address().port}`;
+let failed = 0;
+try {
+  for (const name of chosen) {
+    const browser = await launch();
+    decoder = await (await browser.newContext()).newPage();
+    const started = Date.now();
+    try {
+      await CASES[name](browser, base);
+      console.log(`ok ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+    } catch (error) {
+      failed += 1;
+      const message = error.message.length > 400 ? `${error.message.slice(0, 400)}...` : error.message;
+      console.log(`FAILED ${name}: ${message}`);
+    } finally {
+      await browser.close();
+    }
+  }
+} finally {
+  server.close();
+}
+console.log(`${chosen.length - failed} of ${chosen.length} cases passed`);
+process.exit(failed === 0 ? 0 : 1);

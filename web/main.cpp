@@ -1,0 +1,287 @@
+// polytree on a web page: the viewer in WebAssembly, drawing through WebGL 2
+// into one canvas. The same option words, start-up question, keys, figure and
+// help text as polytree.exe; the browser is the window system, and the
+// page's dialogs (web/page_library.js) are its message boxes.
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/display_modes.h"
+#include "core/options.h"
+#include "core/viewer_state.h"
+#include "platform/browser_canvas.h"
+#include "platform/browser_keys.h"
+#include "render/figure_buffer.h"
+#include "viewer/fallback.h"
+#include "viewer/idle_pass.h"
+#include "viewer/input.h"
+#include "viewer/texts.h"
+
+// What the page's script does for the program (web/page_library.js).
+extern "C" {
+char* page_option_text();
+int page_prefers_reduced_motion();
+int page_can_fullscreen();
+int page_is_fullscreen();
+void page_request_fullscreen();
+void page_exit_fullscreen();
+void page_fit_canvas(int width, int height);
+void page_ask(int question, const char* caption, const char* text);
+void page_show_help(const char* caption, const char* text);
+void page_context_lost(int lost);
+void page_ended(const char* caption, const char* text);
+void page_fault(const char* text);
+}
+
+namespace {
+
+const char CANVAS[] = "#canvas";
+
+// The questions the page asks, as page_ask and polytree_answer name them.
+enum Question { START = 0, FALLBACK = 1 };
+
+// Where the program is: only a running viewer has frames; a dialog open
+// over it holds the loop, as the desktop's boxes block it.
+enum class Phase { asking, running, help, ended };
+
+struct Page {
+    std::string options;
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
+    FigureBuffer buffer;
+    Phase phase = Phase::asking;
+    bool loop_running = false;
+    bool context_lost = false;
+    int twist_steps = 0;   // frames the twist has moved on since the start
+    int shown_frame = -1;  // the twist steps of the frame on screen
+};
+
+Page page;
+
+void refit() {
+    const DisplayMode& mode = DISPLAY_MODES[viewer.mode_index];
+    page_fit_canvas(mode.width, mode.height);
+    int width = 0;
+    int height = 0;
+    emscripten_get_canvas_element_size(CANVAS, &width, &height);
+    if (!page.context_lost) page.buffer.resize(width, height);
+}
+
+// The window work of the key commands and the idle pass. The canvas and its
+// context stay for the page's life: opening sizes the canvas and asks the
+// browser for full screen or out of it, and never waits; a refusal comes
+// later, to polytree_fullscreen_refused.
+struct PageWindow {
+    void close() {}
+
+    bool open() {
+        if (viewer.fullscreen && page_is_fullscreen() == 0) page_request_fullscreen();
+        if (!viewer.fullscreen && page_is_fullscreen() != 0) page_exit_fullscreen();
+        refit();
+        return true;
+    }
+
+    // The browser shows the frame when the animation frame's callback returns.
+    void swap_buffers() {}
+
+    void show_help() {
+        page.phase = Phase::help;
+        page_show_help(HELP_CAPTION, HELP_TEXT);
+    }
+};
+
+PageWindow window;
+
+void draw() {
+    if (page.context_lost) return;
+    const bool moving_on = !viewer.paused;
+    draw_frame(page.buffer);
+    page.shown_frame = page.twist_steps;
+    if (moving_on) ++page.twist_steps;
+}
+
+void end_viewer(const char* caption, const char* text) {
+    page.phase = Phase::ended;
+    if (page_is_fullscreen() != 0) page_exit_fullscreen();
+    page_ended(caption, text);
+}
+
+EM_BOOL on_animation_frame(double, void*) {
+    if (page.phase != Phase::running) {
+        page.loop_running = false;
+        return EM_FALSE;
+    }
+    // Opening never fails here: a refused full screen comes later.
+    if (run_idle_pass(window, draw) == PassEnd::stop) end_viewer("", "");
+    page.loop_running = page.phase == Phase::running;
+    return page.loop_running ? EM_TRUE : EM_FALSE;
+}
+
+void run() {
+    page.phase = Phase::running;
+    if (!page.loop_running) {
+        page.loop_running = true;
+        emscripten_request_animation_frame_loop(on_animation_frame, nullptr);
+    }
+}
+
+void tell_closing(const char* caption, const char* text) { end_viewer(caption, text); }
+
+// A fresh viewer, as a new start of the program has: the options of the
+// address, the question if the page can go full screen at all.
+void start() {
+    init_viewer(page.options.c_str());
+    viewer.twist = 0.0;
+    viewer.fullscreen = true;
+    viewer.window_active = true;
+    // Motion a person asked their system to spare them starts paused.
+    viewer.paused = page_prefers_reduced_motion() != 0;
+    release_held_keys();
+    for (bool& pressed : viewer.key_pressed) pressed = false;
+    page.twist_steps = 0;
+    page.shown_frame = -1;
+    // The canvas takes its place behind the question, black until the first
+    // frame.
+    refit();
+    if (page_can_fullscreen() != 0) {
+        page.phase = Phase::asking;
+        page_ask(START, texts::START_CAPTION, texts::START_QUESTION);
+    } else {
+        viewer.fullscreen = false;
+        window.open();
+        run();
+    }
+}
+
+EM_BOOL on_key(int type, const EmscriptenKeyboardEvent* event, void*) {
+    // The browser's own shortcuts (zoom, select all) stay the browser's.
+    if (event->ctrlKey || event->altKey || event->metaKey) return EM_FALSE;
+    const int code = viewer_key_of(event->key, event->code);
+    if (code < 0) return EM_FALSE;
+    if (type == EMSCRIPTEN_EVENT_KEYUP) {
+        on_key_up(code);
+    } else if (!event->repeat || viewer.key_down[code]) {
+        // A repeat of a key that went down elsewhere (in the dialog it
+        // answered) is that key still held, not a press of the viewer's.
+        on_key_down(code);
+    }
+    return EM_TRUE;
+}
+
+EM_BOOL on_blur(int, const EmscriptenFocusEvent*, void*) {
+    release_held_keys();
+    return EM_FALSE;
+}
+
+EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    on_minimised(event->hidden != 0);
+    return EM_FALSE;
+}
+
+EM_BOOL on_fullscreen_change(int, const EmscriptenFullscreenChangeEvent* event, void*) {
+    // Left by the browser's own Esc: the next F12 asks for full screen again.
+    if (!event->isFullscreen) viewer.fullscreen = false;
+    refit();
+    return EM_FALSE;
+}
+
+EM_BOOL on_resize(int, const EmscriptenUiEvent*, void*) {
+    refit();
+    return EM_FALSE;
+}
+
+EM_BOOL on_context_lost(int, const void*, void*) {
+    page.context_lost = true;
+    page.buffer.forget();
+    page_context_lost(1);
+    // Taken: the browser may then give the context back.
+    return EM_TRUE;
+}
+
+EM_BOOL on_context_restored(int, const void*, void*) {
+    emscripten_webgl_make_context_current(page.context);
+    if (!page.buffer.create()) {
+        page_fault(page.buffer.why().c_str());
+        return EM_TRUE;
+    }
+    page.context_lost = false;
+    page_context_lost(0);
+    refit();
+    return EM_TRUE;
+}
+
+bool make_context() {
+    page.context = make_page_context(CANVAS);
+    if (page.context <= 0) {
+        page_fault("This page draws with WebGL 2, which this browser does not offer or has turned off.");
+        return false;
+    }
+    if (!page.buffer.create()) {
+        page_fault(page.buffer.why().c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+// The answer to a question of page_ask: yes is 1. It comes with the click or
+// key press that gave it, which the browser needs to allow full screen.
+EMSCRIPTEN_KEEPALIVE void polytree_answer(int question, int yes) {
+    if (page.phase == Phase::ended) return;
+    if (question == START) {
+        if (yes == 0) viewer.fullscreen = false;
+    } else if (!fallback_answered(yes != 0, tell_closing)) {
+        return;
+    }
+    window.open();
+    run();
+}
+
+EMSCRIPTEN_KEEPALIVE void polytree_fullscreen_refused() {
+    if (page.phase != Phase::running && page.phase != Phase::help) return;
+    page.phase = Phase::asking;
+    page_ask(FALLBACK, texts::FALLBACK_CAPTION, texts::FALLBACK_QUESTION);
+}
+
+EMSCRIPTEN_KEEPALIVE void polytree_help_closed() {
+    if (page.phase == Phase::help) run();
+}
+
+EMSCRIPTEN_KEEPALIVE void polytree_start_again() {
+    if (page.phase == Phase::ended) start();
+}
+
+// The pointer at x, y in CSS pixels of the canvas, with its main button (a
+// finger, a pen's tip) down or not.
+EMSCRIPTEN_KEEPALIVE void polytree_pointer(int x, int y, int down) { on_pointer_move(x, y, down != 0); }
+
+// For tests and pages that embed this one: the frame on screen.
+EMSCRIPTEN_KEEPALIVE int polytree_frame() { return page.shown_frame; }
+
+EMSCRIPTEN_KEEPALIVE int polytree_segments() { return page.shown_frame < 0 ? 0 : page.buffer.segments(); }
+
+}  // extern "C"
+
+int main() {
+    char* options = page_option_text();
+    page.options = options;
+    std::free(options);
+
+    if (!make_context()) return 0;
+    emscripten_set_keydown_callback(CANVAS, nullptr, EM_FALSE, on_key);
+    emscripten_set_keyup_callback(CANVAS, nullptr, EM_FALSE, on_key);
+    emscripten_set_blur_callback(CANVAS, nullptr, EM_FALSE, on_blur);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_blur);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on_visibility);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                             on_fullscreen_change);
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_resize);
+    emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, on_context_lost);
+    emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, on_context_restored);
+    start();
+    return 0;
+}
