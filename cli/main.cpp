@@ -1,20 +1,27 @@
 // polytree-render: the viewer's frame drawn off-screen and saved as a PNG
-// still or a GIF animation, or timed with --bench. It reads the viewer's
+// still, numbered PNG frames, a GIF animation or a video, or timed with
+// --bench. It reads the viewer's
 // option words and draws with the viewer's GL set-up, projection and scene,
 // so a picture is exactly what the viewer would show with the same words,
 // camera and frame.
 
 #include <GL/gl.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "cli/image_files.h"
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/render_args.h"
+#include "cli/video_file.h"
 #include "core/display_modes.h"
 #include "core/camera.h"
 #include "core/options.h"
@@ -72,6 +79,22 @@ std::string words_of(const RenderRequest& r, const Figure& figure) {
            std::to_string(r.width) + "x" + std::to_string(r.height);
 }
 
+// The frame drawn and read back: the one place that draws a picture.
+Picture draw_frame(const RenderRequest& r, const Scene& scene) {
+    draw_scene(scene.figure, scene.camera);
+    return read_picture(r.width, r.height);
+}
+
+// What a frame's pixels depend on besides its number, kept in each PNG so
+// that --resume can tell a frame drawn with other words or another size.
+std::string stamp_of(const RenderRequest& r, const Scene& scene) {
+    const Camera& c = scene.camera;
+    char text[256];
+    std::snprintf(text, sizeof(text), " pitch %.17g yaw %.17g camera %.17g,%.17g,%.17g", c.pitch, c.yaw, c.x, c.y,
+                  c.z);
+    return words_of(r, scene.figure) + text;
+}
+
 int bench(const RenderRequest& r, Scene scene) {
     using Clock = std::chrono::steady_clock;
     const std::uint32_t segments = segments_per_frame(scene.figure.branches, scene.figure.levels);
@@ -101,32 +124,116 @@ int bench(const RenderRequest& r, Scene scene) {
 
 int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
-    Progress progress("still", 3, large);
-    draw_scene(scene.figure, scene.camera);
-    progress.update(1);
-    const Picture picture = read_picture(r.width, r.height);
+    Progress progress("still", 2, large);
+    const Picture picture = draw_frame(r, scene);
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
+    progress.update(1);
+    if (!write_png(out.fd(), picture, stamp_of(r, scene), error)) return complain(EXIT_FAILED, error);
     progress.update(2);
-    if (!write_png(out.fd(), picture, error)) return complain(EXIT_FAILED, error);
-    progress.update(3);
     return EXIT_DONE;
 }
 
 int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
-    Progress progress("frames", r.frames, true);
+    Progress progress("frames", r.frames, true, true);
     GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
     std::string error;
     for (int i = 0; i < r.frames; ++i) {
         // Frame by frame as the viewer draws them: each advances the twist.
-        draw_scene(scene.figure, scene.camera);
+        const Picture picture = draw_frame(r, scene);
         next_frame(scene);
-        const Picture picture = read_picture(r.width, r.height);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
         progress.update(i + 1);
     }
     if (!gif.finish(error)) return complain(EXIT_FAILED, error);
+    return EXIT_DONE;
+}
+
+VideoSettings video_settings(const RenderRequest& r) {
+    VideoSettings v;
+    v.kind = r.kind;
+    v.width = r.width;
+    v.height = r.height;
+    v.fps = r.fps;
+    v.crf = r.crf.value_or(-1);
+    v.lossless = r.lossless;
+    v.full_colour = r.full_colour;
+    return v;
+}
+
+int write_video(const RenderRequest& r, Scene scene, OutputFile& out) {
+    Progress progress("frames", r.frames, true, true);
+    VideoFile video(out.temporary(), video_settings(r));
+    std::string error;
+    if (!video.start(error)) return complain(EXIT_FAILED, error);
+    for (int i = 0; i < r.frames; ++i) {
+        const Picture picture = draw_frame(r, scene);
+        next_frame(scene);
+        if (gl_failed(error)) return complain(EXIT_FAILED, error);
+        if (!video.add(picture, error)) return complain(EXIT_FAILED, error);
+        progress.update(video.frames_encoded());
+    }
+    if (!video.finish(error)) return complain(EXIT_FAILED, error);
+    progress.update(r.frames);
+    return EXIT_DONE;
+}
+
+// The folder that numbered frames go to, found writable before any drawing.
+std::string frames_folder_error(const RenderRequest& r) {
+    const std::string first = r.output.name_of(r.frame);
+    const std::size_t slash = first.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : first.substr(0, slash);
+    struct stat info{};
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return "cannot write '" + first + "': no folder '" + folder + "'";
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write '" + first + "': folder '" + folder + "' is not writable";
+    return "";
+}
+
+// Temporary files a killed run left for frames of this range. Only this
+// range's: other runs may be writing the rest into the same folder.
+void remove_leftovers(const RenderRequest& r) {
+    namespace fs = std::filesystem;
+    std::set<std::string> names;
+    for (long f = r.frame; f < static_cast<long>(r.frame) + r.frames; ++f) names.insert(r.output.name_of(f));
+    const std::string first = r.output.name_of(r.frame);
+    const std::size_t slash = first.rfind('/');
+    const std::string prefix = slash == std::string::npos ? "" : first.substr(0, slash + 1);
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
+        // OutputFile's temporary names: "." + name + "." + six characters.
+        const std::string file = entry.path().filename().string();
+        if (file.size() > 8 && file[0] == '.' && file[file.size() - 7] == '.' &&
+            names.count(prefix + file.substr(1, file.size() - 8)) > 0) {
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}
+
+int write_frames(const RenderRequest& r, Scene scene) {
+    if (r.resume) remove_leftovers(r);
+    const std::string stamp = stamp_of(r, scene);
+    Progress progress("frames", r.frames, true, true);
+    std::string error;
+    for (int i = 0; i < r.frames; ++i) {
+        const std::string name = r.output.name_of(static_cast<long>(r.frame) + i);
+        std::string found;
+        if (r.resume && read_png_stamp(name, r.width, r.height, found) && found == stamp) {
+            next_frame(scene);
+            progress.update(i + 1);
+            continue;
+        }
+        OutputFile out(name);
+        if (!out.ok()) return complain(EXIT_FAILED, out.error());
+        const Picture picture = draw_frame(r, scene);
+        next_frame(scene);
+        if (gl_failed(error)) return complain(EXIT_FAILED, error);
+        if (!write_png(out.fd(), picture, stamp, error)) return complain(EXIT_FAILED, error);
+        if (!out.commit()) return complain(EXIT_FAILED, out.error());
+        progress.update(i + 1);
+    }
     return EXIT_DONE;
 }
 
@@ -160,9 +267,16 @@ int main(int argc, char** argv) {
 
     // The file first: a place that cannot be written is bad input, found
     // before any drawing.
+    if (is_video(r.kind)) {
+        const std::string error = video_settings_error(video_settings(r));
+        if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
+    }
     std::optional<OutputFile> out;
-    if (r.kind != OutputKind::none) {
-        out.emplace(r.output);
+    if (r.kind == OutputKind::png_frames) {
+        const std::string error = frames_folder_error(r);
+        if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
+    } else if (r.kind != OutputKind::none) {
+        out.emplace(r.output.literal());
         if (!out->ok()) return complain(EXIT_BAD_ARGUMENTS, out->error());
     }
 
@@ -183,7 +297,10 @@ int main(int argc, char** argv) {
     set_view(0, 0, r.width, r.height, scene.figure.scale);
 
     if (r.bench_seconds) return bench(r, scene);
-    const int code = r.kind == OutputKind::png ? write_still(r, scene, *out) : write_animation(r, scene, *out);
+    if (r.kind == OutputKind::png_frames) return write_frames(r, scene);
+    const int code = r.kind == OutputKind::png   ? write_still(r, scene, *out)
+                     : r.kind == OutputKind::gif ? write_animation(r, scene, *out)
+                                                 : write_video(r, scene, *out);
     if (code != EXIT_DONE) return code;
     if (!out->commit()) return complain(EXIT_FAILED, out->error());
     return EXIT_DONE;
