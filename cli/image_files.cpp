@@ -53,7 +53,7 @@ bool write_png(int fd, const Picture& picture, const std::string& stamp, std::st
     text.text_length = stamp.size();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned);
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
-    bool written = false;
+    volatile bool written = false;  // set between setjmp and a longjmp
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
@@ -86,7 +86,7 @@ bool read_png_stamp(const std::string& path, int width, int height, std::string&
     std::string found;
     png_structp png = complete ? png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned) : nullptr;
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
-    bool same_size = false;
+    volatile bool same_size = false;
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_read_info(png, info);
