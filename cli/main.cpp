@@ -46,14 +46,14 @@ int complain(int code, const std::string& message) {
     return code;
 }
 
-Picture read_picture(int width, int height) {
-    Picture picture;
+// Reads the frame into `picture`, whose memory a loop of frames reuses:
+// fresh pages for every 4K frame cost the kernel more than the copy.
+void read_picture(int width, int height, Picture& picture) {
     picture.width = width;
     picture.height = height;
     picture.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    return picture;
 }
 
 bool gl_failed(std::string& error) {
@@ -80,9 +80,9 @@ std::string words_of(const RenderRequest& r, const Figure& figure) {
 }
 
 // The frame drawn and read back: the one place that draws a picture.
-Picture draw_frame(const RenderRequest& r, const Scene& scene) {
+void draw_frame(const RenderRequest& r, const Scene& scene, Picture& picture) {
     draw_scene(scene.figure, scene.camera);
-    return read_picture(r.width, r.height);
+    read_picture(r.width, r.height, picture);
 }
 
 // What a frame's pixels depend on besides its number, kept in each PNG so
@@ -125,7 +125,8 @@ int bench(const RenderRequest& r, Scene scene) {
 int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
     Progress progress("still", 2, large);
-    const Picture picture = draw_frame(r, scene);
+    Picture picture;
+    draw_frame(r, scene, picture);
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
     progress.update(1);
@@ -138,9 +139,10 @@ int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
     Progress progress("frames", r.frames, true, true);
     GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
     std::string error;
+    Picture picture;
     for (int i = 0; i < r.frames; ++i) {
         // Frame by frame as the viewer draws them: each advances the twist.
-        const Picture picture = draw_frame(r, scene);
+        draw_frame(r, scene, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
@@ -167,8 +169,9 @@ int write_video(const RenderRequest& r, Scene scene, OutputFile& out) {
     VideoFile video(out.temporary(), video_settings(r));
     std::string error;
     if (!video.start(error)) return complain(EXIT_FAILED, error);
+    Picture picture;
     for (int i = 0; i < r.frames; ++i) {
-        const Picture picture = draw_frame(r, scene);
+        draw_frame(r, scene, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!video.add(picture, error)) return complain(EXIT_FAILED, error);
@@ -217,6 +220,7 @@ int write_frames(const RenderRequest& r, Scene scene) {
     const std::string stamp = stamp_of(r, scene);
     Progress progress("frames", r.frames, true, true);
     std::string error;
+    Picture picture;
     for (int i = 0; i < r.frames; ++i) {
         const std::string name = r.output.name_of(static_cast<long>(r.frame) + i);
         std::string found;
@@ -227,7 +231,7 @@ int write_frames(const RenderRequest& r, Scene scene) {
         }
         OutputFile out(name);
         if (!out.ok()) return complain(EXIT_FAILED, out.error());
-        const Picture picture = draw_frame(r, scene);
+        draw_frame(r, scene, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!write_png(out.fd(), picture, stamp, error)) return complain(EXIT_FAILED, error);

@@ -12,6 +12,7 @@ extern "C" {
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -89,6 +90,8 @@ struct VideoFile::State {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<AVFrame*> queue;
+    // Frames the encoder is done with, whose pictures are filled again.
+    std::vector<AVFrame*> spare;
     std::string encoder_error;  // set by the encoder thread, which then stops
     std::atomic<long> encoded{0};
     std::thread encoder;
@@ -111,6 +114,7 @@ VideoFile::~VideoFile() {
         s.encoder.join();
     }
     for (AVFrame* frame : s.queue) av_frame_free(&frame);
+    for (AVFrame* frame : s.spare) av_frame_free(&frame);
     sws_freeContext(s.scaler);
     av_packet_free(&s.packet);
     avcodec_free_context(&s.codec);
@@ -245,13 +249,23 @@ bool VideoFile::State::push(AVFrame* frame, std::string& error) {
 
 bool VideoFile::add(const Picture& picture, std::string& error) {
     State& s = *state_;
-    AVFrame* frame = av_frame_alloc();
-    if (frame != nullptr) {
+    AVFrame* frame = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (!s.spare.empty()) {
+            frame = s.spare.back();
+            s.spare.pop_back();
+        }
+    }
+    if (frame == nullptr && (frame = av_frame_alloc()) != nullptr) {
         frame->format = s.codec->pix_fmt;
         frame->width = s.codec->width;
         frame->height = s.codec->height;
+        if (av_frame_get_buffer(frame, 0) < 0) av_frame_free(&frame);
     }
-    if (frame == nullptr || av_frame_get_buffer(frame, 0) < 0) {
+    // A codec may still hold the pictures of a frame it was given: then
+    // this gives the frame pictures of its own.
+    if (frame == nullptr || av_frame_make_writable(frame) < 0) {
         av_frame_free(&frame);
         error = "FFmpeg: out of memory for a frame";
         return false;
@@ -294,10 +308,12 @@ void VideoFile::State::encode_all() {
             queue.pop_front();
             changed.notify_all();
         }
-        // The encoder keeps its own reference to the frame's pictures.
         const int code = avcodec_send_frame(codec, frame);
         const bool last = frame == nullptr;
-        av_frame_free(&frame);
+        if (!last) {
+            std::lock_guard<std::mutex> lock(mutex);
+            spare.push_back(frame);
+        }
         if (code < 0) {
             error = "FFmpeg: encoding failed: " + av_error(code);
         } else if (write_packets(error) && !last) {
