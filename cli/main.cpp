@@ -1,9 +1,8 @@
 // polytree-render: the viewer's frame drawn off-screen and saved as a PNG
 // still, numbered PNG frames, a GIF animation or a video, or timed with
-// --bench. It reads the viewer's
-// option words and draws with the viewer's GL set-up, projection and scene,
-// so a picture is exactly what the viewer would show with the same words,
-// camera and frame.
+// --bench. It reads the viewer's option words and draws with the viewer's
+// GL set-up, projection and scene, so a picture is exactly what the viewer
+// would show with the same words, camera and frame.
 
 #include <GL/gl.h>
 
@@ -182,16 +181,20 @@ int write_video(const RenderRequest& r, Scene scene, OutputFile& out) {
     return EXIT_DONE;
 }
 
+// The folder part of a file's name, its slash included: "" for none.
+std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }
+
 // The folder that numbered frames go to, found writable before any drawing.
 std::string frames_folder_error(const RenderRequest& r) {
     const std::string first = r.output.name_of(r.frame);
-    const std::size_t slash = first.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : first.substr(0, slash);
+    const std::string folder = folder_of(first).empty() ? "." : folder_of(first);
     struct stat info{};
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return "cannot write '" + first + "': no folder '" + folder + "'";
     }
-    if (access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write '" + first + "': folder '" + folder + "' is not writable";
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write '" + first + "': folder '" + folder + "' is not writable";
+    }
     return "";
 }
 
@@ -201,9 +204,7 @@ void remove_leftovers(const RenderRequest& r) {
     namespace fs = std::filesystem;
     std::set<std::string> names;
     for (long f = r.frame; f < static_cast<long>(r.frame) + r.frames; ++f) names.insert(r.output.name_of(f));
-    const std::string first = r.output.name_of(r.frame);
-    const std::size_t slash = first.rfind('/');
-    const std::string prefix = slash == std::string::npos ? "" : first.substr(0, slash + 1);
+    const std::string prefix = folder_of(r.output.name_of(r.frame));
     std::error_code ignored;
     for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
         // OutputFile's temporary names: "." + name + "." + six characters.
