@@ -399,7 +399,7 @@ TEST_F(RenderCli, VideosHoldTheStillsFramesAsTheirFormatPromises) {
 // A video interrupted half-way leaves nothing, under its name or any other.
 TEST_F(RenderCli, AnInterruptedVideoLeavesNothing) {
     for (int signal_number : {SIGINT, SIGTERM}) {
-        const pid_t pid = start("B3 L9 G3 --frames 1000 -o v.mp4");
+        const pid_t pid = start("B3 L7 G2 --frames 100000 -o v.mp4");
         const int status = interrupt(pid, signal_number, [this] {
             // Under way: frames have reached the temporary file.
             for (const auto& entry : fs::directory_iterator(dir_)) {
