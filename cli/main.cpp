@@ -134,20 +134,21 @@ int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     return EXIT_DONE;
 }
 
-int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
+// Frame by frame as the viewer draws them, each advancing the twist, into
+// a GifWriter or a VideoFile.
+template <typename Animation>
+int write_animation(const RenderRequest& r, Scene scene, Animation& animation) {
     Progress progress("frames", r.frames, true, true);
-    GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
     std::string error;
     Picture picture;
     for (int i = 0; i < r.frames; ++i) {
-        // Frame by frame as the viewer draws them: each advances the twist.
         draw_frame(r, scene, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
+        if (!animation.add(picture, error)) return complain(EXIT_FAILED, error);
         progress.update(i + 1);
     }
-    if (!gif.finish(error)) return complain(EXIT_FAILED, error);
+    if (!animation.finish(error)) return complain(EXIT_FAILED, error);
     return EXIT_DONE;
 }
 
@@ -163,22 +164,11 @@ VideoSettings video_settings(const RenderRequest& r) {
     return v;
 }
 
-int write_video(const RenderRequest& r, Scene scene, OutputFile& out) {
-    Progress progress("frames", r.frames, true, true);
+int write_video(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     VideoFile video(out.temporary(), video_settings(r));
     std::string error;
     if (!video.start(error)) return complain(EXIT_FAILED, error);
-    Picture picture;
-    for (int i = 0; i < r.frames; ++i) {
-        draw_frame(r, scene, picture);
-        next_frame(scene);
-        if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!video.add(picture, error)) return complain(EXIT_FAILED, error);
-        progress.update(video.frames_encoded());
-    }
-    if (!video.finish(error)) return complain(EXIT_FAILED, error);
-    progress.update(r.frames);
-    return EXIT_DONE;
+    return write_animation(r, scene, video);
 }
 
 // The folder part of a file's name, its slash included: "" for none.
@@ -303,9 +293,15 @@ int main(int argc, char** argv) {
 
     if (r.bench_seconds) return bench(r, scene);
     if (r.kind == OutputKind::png_frames) return write_frames(r, scene);
-    const int code = r.kind == OutputKind::png   ? write_still(r, scene, *out)
-                     : r.kind == OutputKind::gif ? write_animation(r, scene, *out)
-                                                 : write_video(r, scene, *out);
+    int code = EXIT_DONE;
+    if (r.kind == OutputKind::png) {
+        code = write_still(r, scene, *out);
+    } else if (r.kind == OutputKind::gif) {
+        GifWriter gif(out->fd(), r.width, r.height, r.delay_ms);
+        code = write_animation(r, scene, gif);
+    } else {
+        code = write_video(r, scene, *out);
+    }
     if (code != EXIT_DONE) return code;
     if (!out->commit()) return complain(EXIT_FAILED, out->error());
     return EXIT_DONE;

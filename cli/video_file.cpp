@@ -7,7 +7,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -93,7 +92,6 @@ struct VideoFile::State {
     // Frames the encoder is done with, whose pictures are filled again.
     std::vector<AVFrame*> spare;
     std::string encoder_error;  // set by the encoder thread, which then stops
-    std::atomic<long> encoded{0};
     std::thread encoder;
 
     bool write_packets(std::string& error);
@@ -317,7 +315,6 @@ void VideoFile::State::encode_all() {
         if (code < 0) {
             error = "FFmpeg: encoding failed: " + av_error(code);
         } else if (write_packets(error) && !last) {
-            ++encoded;
             continue;
         }
         if (last || !error.empty()) break;
@@ -326,8 +323,6 @@ void VideoFile::State::encode_all() {
     encoder_error = error;
     changed.notify_all();
 }
-
-long VideoFile::frames_encoded() const { return state_->encoded; }
 
 bool VideoFile::finish(std::string& error) {
     State& s = *state_;

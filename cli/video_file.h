@@ -40,8 +40,6 @@ public:
     bool start(std::string& error);
     // Hands a frame over; waits while the queue is full.
     bool add(const Picture& picture, std::string& error);
-    // Frames the encoder has taken so far (any thread).
-    long frames_encoded() const;
     // Encodes what is left and closes the file.
     bool finish(std::string& error);
 
