@@ -8,7 +8,28 @@
 #include <cstdio>
 #include <cstring>
 
-bool write_png(int fd, const Picture& picture, std::string& error) {
+namespace {
+
+constexpr char STAMP_KEY[] = "polytree-render";
+
+// libpng reports errors by longjmp; the message is kept for the caller.
+struct PngErrors {
+    std::string message;
+};
+
+extern "C" void png_failed(png_structp png, png_const_charp message) {
+    static_cast<PngErrors*>(png_get_error_ptr(png))->message = message;
+    png_longjmp(png, 1);
+}
+
+extern "C" void png_warned(png_structp, png_const_charp) {}
+
+// The chunk that ends every complete PNG file, its CRC included.
+constexpr unsigned char IEND[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+
+}  // namespace
+
+bool write_png(int fd, const Picture& picture, const std::string& stamp, std::string& error) {
     const int own = dup(fd);
     std::FILE* file = own < 0 ? nullptr : fdopen(own, "wb");
     if (file == nullptr) {
@@ -16,22 +37,72 @@ bool write_png(int fd, const Picture& picture, std::string& error) {
         error = std::string("cannot open the PNG file: ") + std::strerror(errno);
         return false;
     }
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = PNG_FORMAT_RGB;
-    // A negative stride: GL's rows come bottom first.
-    const png_int_32 stride = -static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image));
-    const bool written = png_image_write_to_stdio(&image, file, 0, picture.rgb.data(), stride, nullptr) != 0;
-    if (!written) error = std::string("libpng: ") + image.message;
-    png_image_free(&image);
+    // Everything with a destructor is made before setjmp: a longjmp must not
+    // skip one.
+    PngErrors errors;
+    std::vector<png_bytep> rows(static_cast<std::size_t>(picture.height));
+    for (int y = 0; y < picture.height; ++y) {
+        // GL's rows come bottom first.
+        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(
+            picture.rgb.data() + static_cast<std::size_t>(picture.height - 1 - y) * picture.width * 3);
+    }
+    png_text text{};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = const_cast<png_charp>(STAMP_KEY);
+    text.text = const_cast<png_charp>(stamp.c_str());
+    text.text_length = stamp.size();
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned);
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    volatile bool written = false;  // set between setjmp and a longjmp
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
+                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (!stamp.empty()) png_set_text(png, info, &text, 1);
+        png_write_info(png, info);
+        png_write_image(png, rows.data());
+        png_write_end(png, info);
+        written = true;
+    }
+    if (!written) error = "libpng: " + (errors.message.empty() ? std::string("out of memory") : errors.message);
+    png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0 && written) {
         error = std::string("cannot write the PNG file: ") + std::strerror(errno);
         return false;
     }
     return written;
+}
+
+bool read_png_stamp(const std::string& path, int width, int height, std::string& stamp) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    // A file cut short lacks the closing chunk; one that has it was
+    // written to its end.
+    unsigned char tail[sizeof(IEND)] = {};
+    const bool complete = std::fseek(file, -static_cast<long>(sizeof(tail)), SEEK_END) == 0 &&
+                          std::fread(tail, 1, sizeof(tail), file) == sizeof(tail) &&
+                          std::memcmp(tail, IEND, sizeof(tail)) == 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    PngErrors errors;
+    std::string found;
+    png_structp png = complete ? png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned) : nullptr;
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    volatile bool same_size = false;
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        same_size = png_get_image_width(png, info) == static_cast<png_uint_32>(width) &&
+                    png_get_image_height(png, info) == static_cast<png_uint_32>(height);
+        png_textp texts = nullptr;
+        const int count = png_get_text(png, info, &texts, nullptr);
+        for (int i = 0; i < count; ++i) {
+            if (std::strcmp(texts[i].key, STAMP_KEY) == 0) found.assign(texts[i].text, texts[i].text_length);
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    if (!same_size) return false;
+    stamp = found;
+    return true;
 }
 
 namespace {

@@ -14,8 +14,13 @@ struct Picture {
     std::vector<std::uint8_t> rgb;
 };
 
-// Writes the picture as an 8-bit RGB PNG to the open file fd (left open).
-bool write_png(int fd, const Picture& picture, std::string& error);
+// Writes the picture as an 8-bit RGB PNG to the open file fd (left open),
+// with `stamp` (what it was drawn with) in a text chunk when not empty.
+bool write_png(int fd, const Picture& picture, const std::string& stamp, std::string& error);
+
+// The stamp of a PNG file that write_png completed: false when the file is
+// missing, not a PNG, cut short or of another size.
+bool read_png_stamp(const std::string& path, int width, int height, std::string& stamp);
 
 // An endless-looping GIF animation written frame by frame to the open file
 // fd (left open). Each frame's palette is made of the colours present in

@@ -1,20 +1,29 @@
 // polytree-render: the viewer's frame drawn off-screen and saved as a PNG
-// still or a GIF animation, or timed with --bench. It reads the viewer's
-// option words and draws with the viewer's GL set-up, projection and scene,
-// so a picture is exactly what the viewer would show with the same words,
-// camera and frame.
+// still, numbered PNG frames, a GIF animation or a video, or timed with
+// --bench. It reads the viewer's option words and draws with the viewer's
+// GL set-up, projection and scene, so a picture is exactly what the viewer
+// would show with the same words, camera and frame.
 
 #include <GL/gl.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "cli/image_files.h"
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/render_args.h"
+#include "cli/video_file.h"
 #include "core/display_modes.h"
 #include "core/camera.h"
 #include "core/options.h"
@@ -40,14 +49,14 @@ int complain(int code, const std::string& message) {
     return code;
 }
 
-Picture read_picture(int width, int height) {
-    Picture picture;
+// Reads the frame into `picture`, whose memory a loop of frames reuses:
+// fresh pages for every 4K frame cost the kernel more than the copy.
+void read_picture(int width, int height, Picture& picture) {
     picture.width = width;
     picture.height = height;
     picture.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    return picture;
 }
 
 bool gl_failed(std::string& error) {
@@ -81,6 +90,23 @@ std::string words_of(const RenderRequest& r, const Figure& figure) {
            std::to_string(r.width) + "x" + std::to_string(r.height);
 }
 
+// The frame drawn and read back: the one place that draws a picture. more
+// says whether the frame after will be drawn too.
+void draw_frame(FrameWorker& worker, const RenderRequest& r, const Scene& scene, bool more, Picture& picture) {
+    draw_from(worker, scene, more);
+    read_picture(r.width, r.height, picture);
+}
+
+// What a frame's pixels depend on besides its number, kept in each PNG so
+// that --resume can tell a frame drawn with other words or another size.
+std::string stamp_of(const RenderRequest& r, const Scene& scene) {
+    const Camera& c = scene.camera;
+    char text[256];
+    std::snprintf(text, sizeof(text), " pitch %.17g yaw %.17g camera %.17g,%.17g,%.17g", c.pitch, c.yaw, c.x, c.y,
+                  c.z);
+    return words_of(r, scene.figure) + text;
+}
+
 int bench(const RenderRequest& r, Scene scene) {
     using Clock = std::chrono::steady_clock;
     const std::uint32_t segments = segments_per_frame(scene.figure.branches, scene.figure.levels);
@@ -111,41 +137,128 @@ int bench(const RenderRequest& r, Scene scene) {
 
 int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
-    Progress progress("still", 3, large);
-    FigureArrays arrays;
-    arrays.fill(scene.figure);
-    draw_scene(arrays, scene.camera);
-    progress.update(1);
-    const Picture picture = read_picture(r.width, r.height);
+    Progress progress("still", 2, large);
+    Picture picture;
+    FrameWorker worker;
+    draw_frame(worker, r, scene, false, picture);
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
+    progress.update(1);
+    if (!write_png(out.fd(), picture, stamp_of(r, scene), error)) return complain(EXIT_FAILED, error);
     progress.update(2);
-    if (!write_png(out.fd(), picture, error)) return complain(EXIT_FAILED, error);
-    progress.update(3);
     return EXIT_DONE;
 }
 
-int write_animation(const RenderRequest& r, Scene scene, OutputFile& out) {
-    Progress progress("frames", r.frames, true);
-    GifWriter gif(out.fd(), r.width, r.height, r.delay_ms);
+// Frame by frame as the viewer draws them, each advancing the twist, into
+// a GifWriter or a VideoFile.
+template <typename Animation>
+int write_animation(const RenderRequest& r, Scene scene, Animation& animation) {
+    Progress progress("frames", r.frames, true, true);
     std::string error;
+    Picture picture;
     FrameWorker worker;
     for (int i = 0; i < r.frames; ++i) {
-        // Frame by frame as the viewer draws them: each advances the twist.
-        draw_from(worker, scene, i + 1 < r.frames);
+        draw_frame(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
-        const Picture picture = read_picture(r.width, r.height);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!gif.add(picture, error)) return complain(EXIT_FAILED, error);
+        if (!animation.add(picture, error)) return complain(EXIT_FAILED, error);
         progress.update(i + 1);
     }
-    if (!gif.finish(error)) return complain(EXIT_FAILED, error);
+    if (!animation.finish(error)) return complain(EXIT_FAILED, error);
+    return EXIT_DONE;
+}
+
+VideoSettings video_settings(const RenderRequest& r) {
+    VideoSettings v;
+    v.kind = r.kind;
+    v.width = r.width;
+    v.height = r.height;
+    v.fps = r.fps;
+    v.crf = r.crf.value_or(-1);
+    v.lossless = r.lossless;
+    v.full_colour = r.full_colour;
+    return v;
+}
+
+int write_video(const RenderRequest& r, const Scene& scene, OutputFile& out) {
+    VideoFile video(out.temporary(), video_settings(r));
+    std::string error;
+    if (!video.start(error)) return complain(EXIT_FAILED, error);
+    return write_animation(r, scene, video);
+}
+
+// The folder part of a file's name, its slash included: "" for none.
+std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }
+
+// The folder that numbered frames go to, found writable before any drawing.
+std::string frames_folder_error(const RenderRequest& r) {
+    const std::string first = r.output.name_of(r.frame);
+    const std::string folder = folder_of(first).empty() ? "." : folder_of(first);
+    struct stat info{};
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return "cannot write '" + first + "': no folder '" + folder + "'";
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write '" + first + "': folder '" + folder + "' is not writable";
+    }
+    return "";
+}
+
+// Temporary files a killed run left for frames of this range. Only this
+// range's: other runs may be writing the rest into the same folder.
+void remove_leftovers(const RenderRequest& r) {
+    namespace fs = std::filesystem;
+    std::set<std::string> names;
+    for (long f = r.frame; f < static_cast<long>(r.frame) + r.frames; ++f) names.insert(r.output.name_of(f));
+    const std::string prefix = folder_of(r.output.name_of(r.frame));
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
+        // OutputFile's temporary names: "." + name + "." + six characters.
+        const std::string file = entry.path().filename().string();
+        if (file.size() > 8 && file[0] == '.' && file[file.size() - 7] == '.' &&
+            names.count(prefix + file.substr(1, file.size() - 8)) > 0) {
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}
+
+int write_frames(const RenderRequest& r, Scene scene) {
+    if (r.resume) remove_leftovers(r);
+    const std::string stamp = stamp_of(r, scene);
+    Progress progress("frames", r.frames, true, true);
+    std::string error;
+    Picture picture;
+    FrameWorker worker;
+    for (int i = 0; i < r.frames; ++i) {
+        const std::string name = r.output.name_of(static_cast<long>(r.frame) + i);
+        std::string found;
+        if (r.resume && read_png_stamp(name, r.width, r.height, found) && found == stamp) {
+            next_frame(scene);
+            progress.update(i + 1);
+            continue;
+        }
+        OutputFile out(name);
+        if (!out.ok()) return complain(EXIT_FAILED, out.error());
+        draw_frame(worker, r, scene, i + 1 < r.frames, picture);
+        next_frame(scene);
+        if (gl_failed(error)) return complain(EXIT_FAILED, error);
+        if (!write_png(out.fd(), picture, stamp, error)) return complain(EXIT_FAILED, error);
+        if (!out.commit()) return complain(EXIT_FAILED, out.error());
+        progress.update(i + 1);
+    }
     return EXIT_DONE;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // llvmpipe allocates and frees buffers of several megabytes every frame.
+    // Past glibc's starting threshold of 128 KB each comes from the kernel
+    // as fresh pages that it must zero: measured at 1080p, drawing ran at a
+    // third of its speed. Served from the heap, they are reused instead.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);  // glibc's largest
+#endif
     const ParsedArgs parsed = parse_render_args(argc, argv, POLYTREE_VERSION);
     if (!parsed.error.empty()) return complain(EXIT_BAD_ARGUMENTS, parsed.error);
     if (!parsed.message.empty()) {
@@ -173,9 +286,16 @@ int main(int argc, char** argv) {
 
     // The file first: a place that cannot be written is bad input, found
     // before any drawing.
+    if (is_video(r.kind)) {
+        const std::string error = video_settings_error(video_settings(r));
+        if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
+    }
     std::optional<OutputFile> out;
-    if (r.kind != OutputKind::none) {
-        out.emplace(r.output);
+    if (r.kind == OutputKind::png_frames) {
+        const std::string error = frames_folder_error(r);
+        if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
+    } else if (r.kind != OutputKind::none) {
+        out.emplace(r.output.literal());
         if (!out->ok()) return complain(EXIT_BAD_ARGUMENTS, out->error());
     }
 
@@ -196,7 +316,16 @@ int main(int argc, char** argv) {
     set_view(0, 0, r.width, r.height, scene.figure.scale);
 
     if (r.bench_seconds) return bench(r, scene);
-    const int code = r.kind == OutputKind::png ? write_still(r, scene, *out) : write_animation(r, scene, *out);
+    if (r.kind == OutputKind::png_frames) return write_frames(r, scene);
+    int code = EXIT_DONE;
+    if (r.kind == OutputKind::png) {
+        code = write_still(r, scene, *out);
+    } else if (r.kind == OutputKind::gif) {
+        GifWriter gif(out->fd(), r.width, r.height, r.delay_ms);
+        code = write_animation(r, scene, gif);
+    } else {
+        code = write_video(r, scene, *out);
+    }
     if (code != EXIT_DONE) return code;
     if (!out->commit()) return complain(EXIT_FAILED, out->error());
     return EXIT_DONE;

@@ -17,6 +17,9 @@ public:
     bool ok() const { return fd_ >= 0; }
     const std::string& error() const { return error_; }
     int fd() const { return fd_; }
+    // The temporary file's name, for a writer that must open it by name:
+    // FFmpeg's MP4 muxer reopens it to move its index to the front.
+    const std::string& temporary() const { return temporary_; }
 
     // Flushes, closes and renames the file to its name. False, with error()
     // set and nothing left behind, when any step fails.

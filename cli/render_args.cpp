@@ -18,6 +18,7 @@ namespace {
 
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
 constexpr int MAX_FRAMES = 100000;
+constexpr int MAX_FPS = 1000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
@@ -73,8 +74,50 @@ constexpr double ANY = std::numeric_limits<double>::max();
 
 OutputKind kind_of(std::string file) {
     for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const std::string suffix = file.size() >= 4 ? file.substr(file.size() - 4) : "";
-    return suffix == ".png" ? OutputKind::png : suffix == ".gif" ? OutputKind::gif : OutputKind::none;
+    const auto ends_with = [&file](const std::string& suffix) {
+        return file.size() >= suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return ends_with(".png")    ? OutputKind::png
+           : ends_with(".gif")  ? OutputKind::gif
+           : ends_with(".mp4")  ? OutputKind::mp4
+           : ends_with(".webm") ? OutputKind::webm
+                                : OutputKind::none;
+}
+
+const char* const FORMATS = ".png, .gif, .mp4 or .webm";
+
+// The highest CRF each video codec takes: x264's and libvpx's scales.
+int max_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 51 : 63; }
+
+// Why flags given together with this output cannot be honoured, or "".
+std::string conflict(const RenderRequest& r, const CLI::App& app) {
+    const auto given = [&app](const char* flag) { return app.get_option(flag)->count() > 0; };
+    const bool video = is_video(r.kind);
+    const bool animated = video || r.kind == OutputKind::gif || r.kind == OutputKind::png_frames;
+    if (r.output.fields == 1 && r.kind != OutputKind::png && r.kind != OutputKind::png_frames) {
+        return "'" + app.get_option("--output")->as<std::string>() +
+               "': a number field names PNG frames; a .gif or video is one file";
+    }
+    if (r.kind == OutputKind::png_frames && !given("--frames")) {
+        return "a number field in the name writes a sequence of frames: give --frames N";
+    }
+    if (given("--frames") && !animated) {
+        return "--frames applies to .gif, .mp4, .webm and numbered .png frames only";
+    }
+    if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
+    for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
+        if (given(flag) && !video) return std::string(flag) + " applies to .mp4 and .webm output only";
+    }
+    if (r.lossless && r.kind == OutputKind::mp4) {
+        return "--lossless writes .webm only (VP9 in RGB): H.264 has no lossless form that browsers play";
+    }
+    if (r.lossless && r.crf) return "--crf and --lossless exclude each other";
+    if (r.crf && *r.crf > max_crf(r.kind)) {
+        return "--crf " + std::to_string(*r.crf) + ": expected a quality from 0 to " +
+               std::to_string(max_crf(r.kind)) + " for " + (r.kind == OutputKind::mp4 ? ".mp4" : ".webm");
+    }
+    if (r.resume && r.kind != OutputKind::png_frames) return "--resume applies to numbered .png frames only";
+    return "";
 }
 
 }  // namespace
@@ -84,13 +127,17 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     RenderRequest& r = parsed.request;
     CLI::App app(
         "Draws the polygon tree exactly as the PolyTree viewer shows it, off-screen\n"
-        "(OpenGL through EGL, no window or screen), as a PNG still or an animated GIF,\n"
-        "or times its frames: give -o FILE.png, -o FILE.gif or --bench SECONDS.\n",
+        "(OpenGL through EGL, no window or screen), as a PNG still, numbered PNG\n"
+        "frames, an animated GIF, an MP4 (H.264) or WebM (VP9) video, or times its\n"
+        "frames: give -o FILE.png, -o 'FILE-%04d.png', -o FILE.gif, -o FILE.mp4,\n"
+        "-o FILE.webm or --bench SECONDS.\n",
         "polytree-render");
     app.footer(
         "The figure has a few exact colours, so a GIF's palette is made of the colours\n"
         "present and loses nothing; a frame with more than 256 colours is an error.\n"
-        "A file is written under a temporary name and renamed when complete.\n\n"
+        "Videos are 4:2:0 BT.709 (browsers play them everywhere) unless --full-colour\n"
+        "or --lossless; an .mp4 keeps its index at the front to play while loading.\n"
+        "Each file is written under a temporary name and renamed when complete.\n\n"
         "Exit codes: 0 done; 1 the render failed (no EGL display, no memory, a write\n"
         "error); 2 bad arguments (nothing written).");
     app.get_formatter()->column_width(20);
@@ -113,16 +160,23 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "      800x600, 1024x768 (default 3)\n"
                    "Other words are ignored, as the viewer ignores them.")
         ->option_text(" ");  // no "TEXT ..." after the name
-    CLI::Option* output = app.add_option("-o,--output", r.output, ".png writes one still, .gif an animation")
-                              ->option_text("FILE")
-                              ->each([&r](const std::string& file) {
-                                  if (file.empty()) throw CLI::ValidationError("expected a file name");
-                                  r.kind = kind_of(file);
-                                  if (r.kind == OutputKind::none) {
-                                      throw CLI::ValidationError(in_quotes(file) +
-                                                                 ": unknown output extension (use .png or .gif)");
-                                  }
-                              });
+    CLI::Option* output =
+        app.add_option("-o,--output",
+                       "the extension chooses: .png one still, or with a\n"
+                       "number field (%d, %05d...) one PNG per frame; .gif,\n"
+                       ".mp4 (H.264) or .webm (VP9) an animation. %% is a\n"
+                       "percent sign")
+            ->option_text("FILE")
+            ->each([&r](const std::string& file) {
+                if (file.empty()) throw CLI::ValidationError("expected a file name");
+                r.output = read_name_pattern(file);
+                if (!r.output.error.empty()) throw CLI::ValidationError(r.output.error);
+                r.kind = kind_of(r.output.before + r.output.after);
+                if (r.kind == OutputKind::none) {
+                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " + FORMATS);
+                }
+                if (r.kind == OutputKind::png && r.output.fields == 1) r.kind = OutputKind::png_frames;
+            });
     app.add_option("--size",
                    "picture size (default: the display mode's), up to\n"
                    "the driver's limit")
@@ -157,22 +211,39 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             }
             r.camera = xyz;
         });
-    CLI::Option* frames = app.add_option("--frames",
-                                         "GIF: frames from --frame on (default 360, a full\n"
-                                         "turn; the figure of B branches repeats every 360/B\n"
-                                         "frames, so 120 loop for B3)")
-                              ->type_name("N")
-                              ->each([&r](const std::string& text) {
-                                  r.frames = whole(text, 1, MAX_FRAMES, "a frame count");
-                              });
-    CLI::Option* delay = app.add_option("--delay",
-                                        "GIF: time between frames (default 40). GIF stores\n"
-                                        "hundredths of a second, so it is rounded to the\n"
-                                        "nearest 10 ms.")
-                             ->type_name("MS")
-                             ->each([&r](const std::string& text) {
-                                 r.delay_ms = whole(text, 0, MAX_DELAY_MS, "milliseconds");
-                             });
+    app.add_option("--frames",
+                   "animations: frames N to N+K-1 of --frame N (default\n"
+                   "360, a full turn; the figure of B branches repeats\n"
+                   "every 360/B frames, so 120 loop for B3)")
+        ->type_name("K")
+        ->each([&r](const std::string& text) { r.frames = whole(text, 1, MAX_FRAMES, "a frame count"); });
+    app.add_option("--delay",
+                   "GIF: time between frames (default 40). GIF stores\n"
+                   "hundredths of a second, so it is rounded to the\n"
+                   "nearest 10 ms.")
+        ->type_name("MS")
+        ->each([&r](const std::string& text) { r.delay_ms = whole(text, 0, MAX_DELAY_MS, "milliseconds"); });
+    app.add_option("--fps",
+                   "video: frames per second (default 60: the figure\n"
+                   "twists a degree a frame, 60 degrees a second as the\n"
+                   "screen saver turns)")
+        ->type_name("N")
+        ->each([&r](const std::string& text) { r.fps = whole(text, 1, MAX_FPS, "frames per second"); });
+    app.add_option("--crf",
+                   "video quality, lower is better and larger: H.264\n"
+                   "0-51 (default 18), VP9 0-63 (default 30)")
+        ->type_name("Q")
+        ->each([&r](const std::string& text) { r.crf = whole(text, 0, 63, "a quality"); });
+    app.add_flag("--full-colour,--full-color", r.full_colour,
+                 "video: keep every pixel's colour (4:4:4); the default\n"
+                 "4:2:0 shares colour between 2x2 pixels, which dims\n"
+                 "one-pixel lines. .webm plays in browsers");
+    app.add_flag("--lossless", r.lossless,
+                 ".webm: VP9 lossless in RGB, every pixel as in the\n"
+                 "PNG still (large files)");
+    app.add_flag("--resume", r.resume,
+                 "numbered .png frames: keep the frames already\n"
+                 "written with the same words and size, draw the rest");
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
@@ -220,9 +291,9 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();
     } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds) {
-        parsed.error = "nothing to do: give -o FILE.png, -o FILE.gif or --bench SECONDS (see --help)";
-    } else if (parsed.message.empty() && r.kind != OutputKind::gif && (frames->count() > 0 || delay->count() > 0)) {
-        parsed.error = std::string(frames->count() > 0 ? "--frames" : "--delay") + " applies to .gif output only";
+        parsed.error = std::string("nothing to do: give -o FILE (") + FORMATS + ") or --bench SECONDS (see --help)";
+    } else if (parsed.message.empty()) {
+        parsed.error = conflict(r, app);
     }
     return parsed;
 }

@@ -7,7 +7,13 @@
 #include <optional>
 #include <string>
 
-enum class OutputKind { none, png, gif };
+#include "cli/frame_names.h"
+
+// What the output's extension (and a number field in its name) asks for.
+enum class OutputKind { none, png, gif, png_frames, mp4, webm };
+
+// Whether the kind is a video file written through FFmpeg.
+inline bool is_video(OutputKind kind) { return kind == OutputKind::mp4 || kind == OutputKind::webm; }
 
 struct RenderRequest {
     std::string option_text;  // the viewer's option words, joined by blanks
@@ -17,10 +23,15 @@ struct RenderRequest {
     std::optional<double> pitch;
     std::optional<double> yaw;
     std::optional<std::array<double, 3>> camera;
-    std::string output;
+    NamePattern output;  // literal() for one file, name_of(frame) for frames
     OutputKind kind = OutputKind::none;
     int frames = 360;
     int delay_ms = 40;
+    int fps = 60;
+    std::optional<int> crf;  // unset: the codec's default
+    bool lossless = false;
+    bool full_colour = false;
+    bool resume = false;
     std::optional<double> bench_seconds;
 };
 

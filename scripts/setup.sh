@@ -9,8 +9,11 @@ PACKAGES=(
   cmake make g++ libgtest-dev
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   libwine-dev
-  # the off-screen renderer's file formats
+  # the off-screen renderer's file formats; its videos through FFmpeg's
+  # libraries (found by pkg-config), ffprobe and ffmpeg to check them, GNU
+  # Parallel for a render split over cores and machines
   libpng-dev libgif-dev
+  pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg parallel
   # polytree-render's arguments
   libcli11-dev
   # the native viewer's window, GL context, events and message boxes; SDL's

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,6 +57,73 @@ Image read_png(const fs::path& path) {
     return image;
 }
 
+// What a shell command prints on stdout.
+std::string capture(const std::string& command) {
+    std::string out;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+// ffprobe's view of a video's stream: its key=value lines.
+std::map<std::string, std::string> probe(const fs::path& video) {
+    const std::string lines = capture(
+        "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+        "stream=codec_name,width,height,pix_fmt,color_space,color_transfer,color_primaries,color_range,"
+        "r_frame_rate,nb_read_frames -of default=noprint_wrappers=1 " +
+        video.string());
+    std::map<std::string, std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = lines.substr(start, end - start);
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos) fields[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return fields;
+}
+
+// Frame `n` of a video as FFmpeg's decoder and converter give it, as RGB
+// top row first, converted by the colour tags the file carries.
+Image decoded_frame(const fs::path& video, int n, int width, int height) {
+    Image image;
+    image.rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+    const std::string bytes = capture("ffmpeg -v error -i " + video.string() + " -vf 'select=eq(n\\," +
+                                      std::to_string(n) + ")' -frames:v 1 -pix_fmt rgb24 -f rawvideo -");
+    image.rgb.assign(bytes.begin(), bytes.end());
+    if (image.rgb.size() == static_cast<std::size_t>(width) * height * 3) {
+        image.width = width;
+        image.height = height;
+    }
+    return image;
+}
+
+// Peak signal to noise of b against a, over all channels, in dB.
+double psnr(const Image& a, const Image& b) {
+    double squares = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i) {
+        const double d = static_cast<double>(a.rgb[i]) - b.rgb[i];
+        squares += d * d;
+    }
+    if (squares == 0) return INFINITY;
+    return 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.rgb.size()) / squares);
+}
+
+std::string file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The files in a folder, dot files included.
+std::vector<std::string> files_in(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class RenderCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,6 +150,30 @@ protected:
         Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
         fs::remove(err);
         return r;
+    }
+
+    // Starts the renderer in the test's folder and leaves it running.
+    pid_t start(const std::string& args) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const std::string command = "cd " + dir_.string() + " && exec " + POLYTREE_RENDER + " " + args +
+                                        " 2>/dev/null";
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        return pid;
+    }
+
+    // Interrupts a run started with start() once `ready` holds, as a user
+    // would with Ctrl-C or kill; its exit status.
+    template <typename Ready>
+    int interrupt(pid_t pid, int signal_number, Ready ready) {
+        for (int i = 0; i < 3000 && !ready(); ++i) usleep(10000);
+        EXPECT_TRUE(ready()) << "the run never got under way";
+        kill(pid, signal_number);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return status;
     }
 
     // Runs the renderer where a picture is expected.
@@ -220,6 +314,23 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"-o missing/a.png", "missing/a.png"},
         {"-o folder.png", "folder.png"},
         {"--size 1000000x10 -o a.png", "limit"},
+        {"-o a.mkv", ".png, .gif, .mp4 or .webm"},
+        {"--size 641x481 -o a.mp4", "try --size 640x480"},
+        {"--size 1x2 -o a.webm", "try --size 2x2"},
+        {"--size 8192x8192 -o a.mp4", "H.264's largest level"},
+        {"--size 16386x2 --full-colour -o a.webm", "VP9's largest level"},
+        {"-o 'a-%d.png'", "--frames"},
+        {"--frames 2 -o 'a-%d-%03d.png'", "more than one number field"},
+        {"--frames 2 -o 'a-%s.png'", "%%"},
+        {"--frames 2 -o 'a-%5d.png'", "%0Nd"},
+        {"--frames 2 -o 'a-%d.gif'", "PNG frames"},
+        {"--frames 2 -o 'f-%d/a.png'", "folder"},
+        {"--frames 2 -o 'missing/a-%d.png'", "missing"},
+        {"-o missing/a.mp4", "missing/a.mp4"},
+        {"--lossless -o a.mp4", "--lossless"},
+        {"--crf 52 -o a.mp4", "--crf 52"},
+        {"--fps 30 -o a.gif", "--fps"},
+        {"--resume -o a.png", "--resume"},
     };
     for (const auto& c : cases) {
         const std::string& args = c.args;
@@ -231,6 +342,128 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
         EXPECT_EQ(left, std::vector<std::string>{"folder.png"}) << args;
     }
+}
+
+// Each kind of video read back by FFmpeg's own tools: codec, size, pixel
+// format, colour tags, rate and frame count, and its last frame against the
+// still of the same frame number.
+TEST_F(RenderCli, VideosHoldTheStillsFramesAsTheirFormatPromises) {
+    const struct {
+        const char* args;
+        int first;
+        int frames;
+        const char* codec;
+        const char* pixels;
+        const char* rate;
+        double floor;  // PSNR in dB, measured 24.5-26 at 4:2:0, 38 at 4:4:4
+    } cases[] = {
+        {"--frames 5 -o v.mp4", 0, 5, "h264", "yuv420p", "60/1", 23},
+        {"--frame 10 --frames 4 --fps 30 -o v.webm", 10, 4, "vp9", "yuv420p", "30/1", 23},
+        {"--frames 3 --full-colour -o v.webm", 0, 3, "vp9", "yuv444p", "60/1", 37},
+        {"--frame 7 --frames 3 --lossless -o v.webm", 7, 3, "vp9", "gbrp", "60/1", INFINITY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        if (!render(std::string("B3 L5 G2 ") + c.args)) continue;
+        const fs::path video = dir_ / (std::string(c.codec) == "h264" ? "v.mp4" : "v.webm");
+        std::map<std::string, std::string> f = probe(video);
+        EXPECT_EQ(f["codec_name"], c.codec);
+        EXPECT_EQ(f["width"] + "x" + f["height"], "320x240");
+        EXPECT_EQ(f["pix_fmt"], c.pixels);
+        EXPECT_EQ(f["r_frame_rate"], c.rate);
+        EXPECT_EQ(f["nb_read_frames"], std::to_string(c.frames));
+        const bool rgb = std::string(c.pixels) == "gbrp";
+        EXPECT_EQ(f["color_space"], rgb ? "gbr" : "bt709");
+        EXPECT_EQ(f["color_range"], rgb ? "pc" : "tv");
+        EXPECT_EQ(f["color_primaries"], "bt709");
+        if (!rgb) {
+            EXPECT_EQ(f["color_transfer"], "bt709");
+        }
+        if (video.extension() == ".mp4") {
+            const std::string bytes = file_bytes(video);
+            EXPECT_LT(bytes.find("moov"), bytes.find("mdat")) << "the index is not at the front";
+        }
+        const int last = c.first + c.frames - 1;
+        if (!render("B3 L5 G2 --frame " + std::to_string(last) + " -o still.png")) continue;
+        const Image still = read_png(dir_ / "still.png");
+        const Image frame = decoded_frame(video, c.frames - 1, 320, 240);
+        ASSERT_EQ(frame.width, 320) << "no frame " << c.frames - 1 << " decoded";
+        if (c.floor == INFINITY) {
+            EXPECT_TRUE(frame.rgb == still.rgb) << "lossless, yet " << psnr(still, frame) << " dB";
+        } else {
+            EXPECT_GE(psnr(still, frame), c.floor);
+        }
+    }
+}
+
+// A video interrupted half-way leaves nothing, under its name or any other.
+TEST_F(RenderCli, AnInterruptedVideoLeavesNothing) {
+    for (int signal_number : {SIGINT, SIGTERM}) {
+        const pid_t pid = start("B3 L7 G2 --frames 100000 -o v.mp4");
+        const int status = interrupt(pid, signal_number, [this] {
+            // Under way: frames have reached the temporary file.
+            for (const auto& entry : fs::directory_iterator(dir_)) {
+                if (entry.path().filename().string().rfind(".v.mp4.", 0) == 0 && entry.file_size() > 4096) return true;
+            }
+            return false;
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << status;
+        EXPECT_EQ(files_in(dir_), std::vector<std::string>{}) << signal_number;
+    }
+}
+
+// Numbered frames split into two ranges by the README's GNU Parallel
+// command are byte for byte one run's; a run killed half-way leaves only
+// complete frames, and --resume completes it without redrawing them.
+TEST_F(RenderCli, FrameRangesAndResumedRunsMakeTheSameFiles) {
+    fs::create_directories(dir_ / "full");
+    if (!render("B3 L5 G1 --frames 10 -o 'full/f-%03d.png'")) return;
+    ASSERT_EQ(files_in(dir_ / "full").size(), 10U);
+
+    const std::string farm = "cd " + dir_.string() + " && seq -f %04g 0 5 9 | parallel --will-cite -j2 'mkdir -p part-{} && " +
+                             POLYTREE_RENDER + " B3 L5 G1 --frame {} --frames 5 --resume -o \"part-{}/f-%03d.png\"'";
+    ASSERT_EQ(std::system(farm.c_str()), 0) << farm;
+    for (int i = 0; i < 10; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "f-%03d.png", i);
+        const fs::path part = dir_ / (i < 5 ? "part-0000" : "part-0005") / name;
+        EXPECT_EQ(file_bytes(part), file_bytes(dir_ / "full" / name)) << part;
+    }
+    const std::string join = "cd " + dir_.string() +
+                             " && ffmpeg -v error -framerate 60 -pattern_type glob -i 'part-*/f-*.png' "
+                             "-vf scale=out_color_matrix=bt709:out_range=tv -c:v libx264 -crf 18 -pix_fmt yuv420p "
+                             "-colorspace bt709 -color_primaries bt709 -color_trc bt709 -movflags +faststart j.mp4";
+    ASSERT_EQ(std::system(join.c_str()), 0) << join;
+    EXPECT_EQ(probe(dir_ / "j.mp4")["nb_read_frames"], "10");
+
+    // Killed half-way, then resumed.
+    const std::string frames = "B3 L9 G2 --frames 30 -o 'run/f-%02d.png'";
+    fs::create_directories(dir_ / "run");
+    const int status = interrupt(start(frames), SIGTERM, [this] { return fs::exists(dir_ / "run" / "f-02.png"); });
+    EXPECT_NE(status, 0);
+    std::vector<std::string> kept = files_in(dir_ / "run");
+    ASSERT_LT(kept.size(), 30U) << "the run ended before it was killed";
+    for (const std::string& name : kept) {
+        EXPECT_EQ(read_png(dir_ / "run" / name).width, 320) << name << " is not a complete frame";
+    }
+    // What else a resumed run meets: a frame drawn with other words, a
+    // killed run's temporary file, and another range's.
+    ASSERT_TRUE(render("B3 L2 G2 --frame 29 -o run/f-29.png"));
+    std::ofstream(dir_ / "run" / ".f-28.png.Ab12Cd") << "half";
+    std::ofstream(dir_ / "run" / ".f-30.png.Ef34Gh") << "another run's";
+    struct stat before{};
+    stat((dir_ / "run" / "f-00.png").c_str(), &before);
+    if (!render(frames + " --resume")) return;
+    kept = files_in(dir_ / "run");
+    EXPECT_EQ(kept.size(), 31U);
+    EXPECT_EQ(kept.front(), ".f-30.png.Ef34Gh");
+    struct stat after{};
+    stat((dir_ / "run" / "f-00.png").c_str(), &after);
+    EXPECT_TRUE(before.st_mtim.tv_sec == after.st_mtim.tv_sec && before.st_mtim.tv_nsec == after.st_mtim.tv_nsec)
+        << "a complete frame was drawn again";
+    if (!render("B3 L9 G2 --frame 29 -o still.png")) return;
+    EXPECT_TRUE(read_png(dir_ / "run" / "f-29.png").rgb == read_png(dir_ / "still.png").rgb)
+        << "a frame of other words was kept";
 }
 
 }  // namespace
