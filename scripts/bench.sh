@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Measures the figure's own work and the viewer's frame rate against the GL
 # floor. Optimised builds only: the release preset natively, the windows
-# preset for the .exe. Takes a few minutes; run it on a quiet machine.
+# preset for the .exe, the web preset for the page. Takes a few minutes; run it on a quiet machine.
 #   bash scripts/bench.sh [--no-fps]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/build.sh --quiet release windows
+bash scripts/build.sh --quiet release windows web
 # Debian's python3: the harness takes its python3-xlib and python3-pil.
 python=/usr/bin/python3
 
@@ -40,4 +40,7 @@ if [ "${1:-}" != "--no-fps" ]; then
   echo
   echo "== The screen saver's CPU at its defaults under Wine + llvmpipe"
   "$python" -B -m scripts.saver_cpu --prefix-root "$root" build/windows/polytree.scr
+  echo
+  echo "== The web page against its WebGL floor in headless Chromium, and its times"
+  node tests/web/bench.mjs --web build/web
 fi
