@@ -314,10 +314,9 @@ void VideoFile::State::encode_all() {
         }
         if (code < 0) {
             error = "FFmpeg: encoding failed: " + av_error(code);
-        } else if (write_packets(error) && !last) {
-            continue;
+            break;
         }
-        if (last || !error.empty()) break;
+        if (!write_packets(error) || last) break;
     }
     std::lock_guard<std::mutex> lock(mutex);
     encoder_error = error;

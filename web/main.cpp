@@ -126,8 +126,6 @@ void run() {
     }
 }
 
-void tell_closing(const char* caption, const char* text) { end_viewer(caption, text); }
-
 // A fresh viewer, as a new start of the program has: the options of the
 // address, the question if the page can go full screen at all.
 void start() {
@@ -234,7 +232,7 @@ EMSCRIPTEN_KEEPALIVE void polytree_answer(int question, int yes) {
     if (page.phase == Phase::ended) return;
     if (question == START) {
         if (yes == 0) viewer.fullscreen = false;
-    } else if (!fallback_answered(yes != 0, tell_closing)) {
+    } else if (!fallback_answered(yes != 0, end_viewer)) {
         return;
     }
     window.open();
