@@ -3,7 +3,6 @@
 #include <climits>
 #include <cstring>
 
-#include "core/camera.h"
 #include "core/viewer_state.h"
 
 namespace {
@@ -130,19 +129,29 @@ std::string join_words(const char* const* words, int count) {
 void init_viewer(const char* option_text) {
     restore_caption();
 
-    viewer.scale = START_SCALE;
-    const Camera camera = start_camera(viewer.scale);
-    viewer.cam_x = camera.x;
-    viewer.cam_y = camera.y;
-    viewer.cam_z = camera.z;
-    viewer.step_x = viewer.step_y = viewer.step_z = viewer.scale * 0.05;
-    viewer.pitch = camera.pitch;
-    viewer.yaw = camera.yaw;
-    viewer.pitch_speed = 1.0;
-    viewer.yaw_speed = 1.0;
+    const ViewerState& start = VIEWER_START;
+    viewer.scale = start.scale;
+    viewer.cam_x = start.cam_x;
+    viewer.cam_y = start.cam_y;
+    viewer.cam_z = start.cam_z;
+    viewer.step_x = start.step_x;
+    viewer.step_y = start.step_y;
+    viewer.step_z = start.step_z;
+    viewer.pitch = start.pitch;
+    viewer.yaw = start.yaw;
+    viewer.pitch_speed = start.pitch_speed;
+    viewer.yaw_speed = start.yaw_speed;
 
     const StartOptions options = read_options(option_text);
     viewer.mode_index = options.mode_index;
     viewer.levels = options.levels;
     viewer.branches = options.branches;
+}
+
+void restart_viewer(const char* option_text) {
+    char caption[CAPTION_SIZE];
+    std::memcpy(caption, viewer.caption, CAPTION_SIZE);
+    viewer = VIEWER_START;
+    std::memcpy(viewer.caption, caption, CAPTION_SIZE);
+    init_viewer(option_text);
 }

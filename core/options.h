@@ -2,9 +2,10 @@
 // Start-up settings: the option words of the command line applied to the
 // viewer state.
 
-#include <climits>
-#include <cstdint>
 #include <string>
+
+#include "core/viewer_state.h"
+#include "core/work_bound.h"
 
 // The words of one option text, each an owned NUL-terminated copy.
 class TokenList {
@@ -18,11 +19,6 @@ public:
     int count;
 };
 
-// The most line segments one frame may ask for. The drawing work grows as
-// branches^levels; past this a single frame would keep the program busy for
-// minutes or hours, too long even to take the Esc key.
-constexpr std::uint32_t MAX_SEGMENTS_PER_FRAME = 1u << 20;
-
 // What the option words choose. An empty text chooses DEFAULT_OPTIONS.
 struct StartOptions {
     int branches;
@@ -30,12 +26,17 @@ struct StartOptions {
     int mode_index;  // row of DISPLAY_MODES
 };
 
-constexpr StartOptions DEFAULT_OPTIONS = {3, 7, 2};
+constexpr StartOptions DEFAULT_OPTIONS = {VIEWER_START.branches, VIEWER_START.levels, VIEWER_START.mode_index};
 
 // Restores the caption (once per process), gives the state its start-up
 // values and applies the options of read_options. option_text may be null
 // or empty.
 void init_viewer(const char* option_text);
+
+// The viewer as a new start of the program has it: every field back to its
+// value in VIEWER_START (the caption stays as it is), then init_viewer. For
+// a program that starts again in the same process.
+void restart_viewer(const char* option_text);
 
 // Applies the words of list to options, later words winning.
 void parse_options(const TokenList& list, StartOptions& options);
@@ -53,34 +54,3 @@ std::string join_words(const char* const* words, int count);
 // every input: leading white space skipped, one optional sign, digits
 // accumulated with 32-bit wrap-around, no digits giving 0.
 int decimal_to_int(const char* text);
-
-// Segments one frame draws for n branches and the given levels, or
-// MAX_SEGMENTS_PER_FRAME + 1 when it would be more than the bound.
-constexpr std::uint32_t segments_per_frame(int branches, int levels) {
-    // Past the first level that breaks the bound the figure only grows, so
-    // counting can stop there; every product stays below 2^31 * 2^21.
-    if (levels <= 0 || branches <= 2) return 1;
-    std::uint64_t segments = 1;  // a lone leaf edge
-    for (int level = 1; level <= levels; ++level) {
-        segments = 1 + static_cast<std::uint64_t>(branches) * segments;  // trunk + children
-        if (segments > MAX_SEGMENTS_PER_FRAME) return MAX_SEGMENTS_PER_FRAME + 1;
-    }
-    return static_cast<std::uint32_t>(segments);
-}
-
-// levels itself when its figure fits the bound, otherwise the largest level
-// count whose figure fits.
-constexpr int bounded_levels(int branches, int levels) {
-    if (segments_per_frame(branches, levels) <= MAX_SEGMENTS_PER_FRAME) return levels;
-    int fitting = 0;
-    while (segments_per_frame(branches, fitting + 1) <= MAX_SEGMENTS_PER_FRAME) ++fitting;
-    return fitting;
-}
-
-// The most levels any frame draws: three branches, the fewest that branch,
-// grow the slowest and so fit the most levels under the bound (fewer draw a
-// single edge, whatever the levels). The figure's walk is sized by it.
-constexpr int MAX_DRAWN_LEVELS = bounded_levels(3, INT_MAX);
-static_assert(segments_per_frame(3, MAX_DRAWN_LEVELS) <= MAX_SEGMENTS_PER_FRAME &&
-                  segments_per_frame(3, MAX_DRAWN_LEVELS + 1) > MAX_SEGMENTS_PER_FRAME,
-              "the deepest figure fits the bound and one level more does not");

@@ -1,7 +1,5 @@
 #include "core/viewer_state.h"
 
-#include "core/camera.h"
-
 namespace {
 
 // Kept out of plain sight in the program's data: byte i is stored XORed with
@@ -11,16 +9,7 @@ constexpr char kCaptionPlain[] = "PolyTree - Polygon Tree Viewer";
 static_assert(sizeof(kCaptionPlain) <= CAPTION_SIZE, "caption must fit its buffer with the NUL");
 
 constexpr ViewerState initial_state() {
-    ViewerState s{};
-    s.scale = START_SCALE;
-    s.cam_z = start_camera(s.scale).z;
-    s.step_x = s.step_y = s.step_z = 0.05;
-    s.pitch_speed = s.yaw_speed = 1.0;
-    s.levels = 7;
-    s.branches = 3;
-    s.mode_index = 2;
-    s.window_active = true;
-    s.fullscreen = true;
+    ViewerState s = VIEWER_START;
     for (std::size_t i = 0; i < CAPTION_SIZE; ++i) {
         const char c = i < sizeof(kCaptionPlain) ? kCaptionPlain[i] : '\0';
         s.caption[i] = static_cast<char>(static_cast<unsigned char>(c) ^ static_cast<unsigned char>(i + 28));

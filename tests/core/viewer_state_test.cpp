@@ -58,20 +58,39 @@ TEST(ViewerState, StartsWithTheDocumentedValues) {
     for (int code = 0; code < KEY_COUNT; ++code) EXPECT_FALSE(viewer.key_down[code]) << code;
 }
 
-TEST(ViewerState, InitLeavesRunTimeStateAlone) {
-    // Only the start-up fields are assigned; what the run changes survives.
-    viewer.twist = 1.25;
-    viewer.paused = true;
-    viewer.fullscreen = false;
-    viewer.key_down[65] = true;
-    viewer.cam_x = 9.0;
-    init_viewer("L3");
-    EXPECT_EQ(viewer.twist, 1.25);
-    EXPECT_TRUE(viewer.paused);
-    EXPECT_FALSE(viewer.fullscreen);
-    EXPECT_TRUE(viewer.key_down[65]);
-    EXPECT_EQ(viewer.cam_x, 0.0);
-    EXPECT_EQ(viewer.levels, 3);
+// init_viewer assigns only the start-up fields, so what the run changed
+// survives; a restart (the page's "start again") puts everything back to the
+// start values but the caption, which stays readable.
+TEST(ViewerState, InitLeavesRunTimeStateAloneAndRestartResetsIt) {
+    const struct {
+        const char* name;
+        void (*start)(const char*);
+        bool keeps_run_time_state;
+    } rows[] = {{"init_viewer", init_viewer, true}, {"restart_viewer", restart_viewer, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        init_viewer("");
+        viewer.twist = 1.25;
+        viewer.paused = true;
+        viewer.fullscreen = false;
+        viewer.window_active = false;
+        viewer.key_down[65] = true;
+        viewer.key_pressed[32] = true;
+        viewer.last_mouse_x = 17;
+        viewer.cam_x = 9.0;
+        row.start("L3");
+        const bool keeps = row.keeps_run_time_state;
+        EXPECT_EQ(viewer.twist, keeps ? 1.25 : 0.0);
+        EXPECT_EQ(viewer.paused, keeps);
+        EXPECT_EQ(viewer.fullscreen, !keeps);
+        EXPECT_EQ(viewer.window_active, !keeps);
+        EXPECT_EQ(viewer.key_down[65], keeps);
+        EXPECT_EQ(viewer.key_pressed[32], keeps);
+        EXPECT_EQ(viewer.last_mouse_x, keeps ? 17 : 0);
+        EXPECT_EQ(viewer.cam_x, 0.0);
+        EXPECT_EQ(viewer.levels, 3);
+        EXPECT_STREQ(viewer.caption, kExpectedCaption);
+    }
 }
 
 }  // namespace
