@@ -5,9 +5,9 @@
 #include "core/options.h"
 #include "core/viewer_state.h"
 #include "platform/gl_window.h"
-#include "render/scene.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
+#include "viewer/viewer_scene.h"
 
 namespace {
 

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             {
                 OffscreenGl gl;
                 if (!gl.ok() || !gl.use_framebuffer(WIDTH, HEIGHT)) return fail(gl.why());
-                resize_view(WIDTH, HEIGHT);
+                set_view(0, 0, WIDTH, HEIGHT, START_SCALE);
                 setup_gl_state();
                 immediate += frames_per_second(seconds, [&](double twist) {
                     draw_scene(Figure{level[0], level[1], twist, START_SCALE}, camera);
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                 if (!es.ok() || !es.use_framebuffer(WIDTH, HEIGHT)) return fail(es.why());
                 FigureBuffer figure_buffer;
                 if (!figure_buffer.create()) return fail(figure_buffer.why());
-                figure_buffer.resize(WIDTH, HEIGHT);
+                figure_buffer.resize(WIDTH, HEIGHT, START_SCALE);
                 buffer += frames_per_second(seconds, [&](double twist) {
                     figure_buffer.draw_scene(Figure{level[0], level[1], twist, START_SCALE}, camera);
                 });

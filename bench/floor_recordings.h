@@ -14,7 +14,6 @@
 #include "core/options.h"
 #include "render/figure_arrays.h"
 #include "render/polygon_tree.h"
-#include "render/viewer_figure.h"
 
 struct Recording {
     std::vector<SegmentColour> colours;

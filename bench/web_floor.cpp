@@ -60,7 +60,7 @@ int main() {
     floor.frames = record_frames<FigureArrays>(options);
     if (make_page_context(CANVAS) <= 0 || !floor.buffer.create()) return 1;
     emscripten_set_canvas_element_size(CANVAS, 640, 480);
-    floor.buffer.resize(640, 480);
+    floor.buffer.resize(640, 480, START_SCALE);
     floor_page = &floor;
     floor_expose();
     emscripten_request_animation_frame_loop(on_animation_frame, nullptr);

@@ -9,9 +9,9 @@
 #include "native/help_text.h"
 #include "platform/sdl_window.h"
 #include "platform/stop_signals.h"
-#include "render/frame_worker.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
+#include "viewer/worker_frame.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "render/scene.h"
 #include "viewer/fallback.h"
 #include "viewer/texts.h"
+#include "viewer/viewer_scene.h"
 
 GlWindow gl_window = {nullptr, nullptr, nullptr, nullptr};
 

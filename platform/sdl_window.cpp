@@ -11,6 +11,7 @@
 #include "viewer/fallback.h"
 #include "viewer/input.h"
 #include "viewer/texts.h"
+#include "viewer/viewer_scene.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "platform/window_proc.h"
 
 #include "core/viewer_state.h"
-#include "render/scene.h"
 #include "viewer/input.h"
 #include "viewer/key_codes.h"
+#include "viewer/viewer_scene.h"
 
 static_assert(keys::ESCAPE == VK_ESCAPE && keys::SPACE == VK_SPACE && keys::NEXT == VK_NEXT &&
                   keys::END == VK_END && keys::HOME == VK_HOME && keys::LEFT == VK_LEFT && keys::UP == VK_UP &&

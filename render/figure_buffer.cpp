@@ -9,8 +9,7 @@
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/trigonometric.hpp>
 
-#include "core/viewer_state.h"
-#include "render/viewer_figure.h"
+#include "render/perspective.h"
 
 namespace {
 
@@ -139,9 +138,9 @@ void FigureBuffer::forget() {
     uploaded_ = false;
 }
 
-void FigureBuffer::resize(int width, int height) {
+void FigureBuffer::resize(int width, int height, double scale) {
     glViewport(0, 0, width, height == 0 ? 1 : height);
-    projection_ = perspective_matrix(width, height, viewer.scale);
+    projection_ = perspective_matrix(width, height, scale);
 }
 
 void FigureBuffer::draw_scene(const Figure& figure, const Camera& camera) {
@@ -178,9 +177,4 @@ void FigureBuffer::draw(const FigureArrays& arrays, const Camera& camera) {
     glUniformMatrix4fv(transform_location_, 1, GL_FALSE, glm::value_ptr(transform));
     glDrawArrays(GL_LINES, 0, arrays.vertex_count());
     drawn_segments_ = arrays.vertex_count() / 2;
-}
-
-void draw_frame(FigureBuffer& buffer) {
-    buffer.draw_scene(viewer_figure(), viewer_camera());
-    if (!viewer.paused) advance_twist();
 }

@@ -39,8 +39,8 @@ public:
     void forget();
 
     // The viewport and gluPerspective's projection for that size, at the
-    // viewer's scale.
-    void resize(int width, int height);
+    // scene's scale.
+    void resize(int width, int height, double scale);
 
     // One frame: cleared, then the figure's segments seen from the camera.
     // The walk runs and the buffer is written only when the figure differs
@@ -69,7 +69,3 @@ private:
     int drawn_segments_ = 0;
     glm::mat4 projection_{1.0f};
 };
-
-// The viewer's frame as draw_frame draws it: its figure from its camera,
-// then the twist moves on unless paused.
-void draw_frame(FigureBuffer& buffer);

@@ -1,7 +1,5 @@
 #include "render/frame_worker.h"
 
-#include "core/viewer_state.h"
-#include "render/scene.h"
 
 FrameWorker::FrameWorker() : thread_([this] { run(); }) {}
 
@@ -49,13 +47,4 @@ void FrameWorker::run() {
         working_ = false;
         changed_.notify_all();
     }
-}
-
-bool draw_frame(FrameWorker& worker) {
-    const Figure figure = viewer_figure();
-    Figure next = figure;
-    if (!viewer.paused) next.twist = next_twist(figure.twist);
-    draw_scene(worker.arrays_for(figure, next), viewer_camera());
-    if (!viewer.paused) advance_twist();
-    return true;
 }

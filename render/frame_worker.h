@@ -5,7 +5,7 @@
 // programs only (the .exe's thread model has no std::thread).
 //
 // The worker makes no GL call and knows nothing of the viewer's record: it
-// fills what it is handed.
+// fills what it is handed (viewer/worker_frame.h hands it the viewer's).
 
 #include <condition_variable>
 #include <mutex>
@@ -44,9 +44,3 @@ private:
     int on_the_spot_ = 0;
     std::thread thread_;  // last, so that it starts once everything it uses is made
 };
-
-// The viewer's frame as draw_frame draws it, from arrays: the figure's arrays
-// (filled ahead when they can be), the frame cleared, the camera placed, one
-// draw call; then the twist moves on unless paused, and the worker starts on
-// the frame after.
-bool draw_frame(FrameWorker& worker);

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/options.h"
+#include "core/work_bound.h"
 #include "render/math_constants.h"
 #include "render/trig.h"
 
@@ -147,6 +147,10 @@ struct Figure {
     double twist;  // radians added to every child's direction
     double scale;  // the scene's unit of length
 };
+
+// The twist of the frame after one with the given twist: one degree more,
+// added as the viewer adds it, so that every program's doubles are its own.
+inline double next_twist(double twist) { return twist + ONE_DEGREE; }
 
 // Emits the figure where the scene stands it: the trunk upright from
 // (0, -scale, 0), the whole tree 2 * scale across.

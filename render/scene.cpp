@@ -1,7 +1,7 @@
 #include "render/scene.h"
 
-#include "core/viewer_state.h"
 #include "render/gl_api.h"
+#include "render/perspective.h"
 
 bool setup_gl_state() {
     glShadeModel(GL_SMOOTH);
@@ -61,14 +61,4 @@ void draw_scene(const FigureArrays& arrays, const Camera& camera) {
     clear_frame();
     place_camera(camera);
     draw_figure(arrays);
-}
-
-void resize_view(int width, int height) { set_view(0, 0, width, height, viewer.scale); }
-
-void draw_scene() { draw_scene(viewer_figure(), viewer_camera()); }
-
-bool draw_frame() {
-    draw_scene();
-    if (!viewer.paused) advance_twist();
-    return true;
 }

@@ -1,15 +1,16 @@
 #pragma once
-// The renderer's face towards the window layer: GL state of a new context,
-// the projection for a client size, and frames of a figure seen from a
-// camera, both given as values. The viewer's own frame (draw_frame) is drawn
-// from its state record.
+// The scene through OpenGL 1.1 and GLU: GL state of a new context, the
+// projection for a viewport, and frames of a figure seen from a camera, all
+// given as values. The viewer's own frame, taken from its record, is drawn
+// one floor up (viewer/viewer_scene.h).
 
 #include "core/camera.h"
 #include "render/figure_arrays.h"
 #include "render/polygon_tree.h"
-#include "render/viewer_figure.h"
 
-// Fixed GL state of a freshly made context. Always succeeds.
+// Fixed GL state of a freshly made context. Nothing in it can fail, so it
+// returns true; the bool is there for the window layer, which checks it as
+// it checks every step of opening a window.
 bool setup_gl_state();
 
 // A viewport at x, y (from the bottom left) with the perspective of its own
@@ -35,15 +36,3 @@ void draw_figure(const FigureArrays& arrays);
 // One frame: cleared, the camera placed, the figure drawn.
 void draw_scene(const Figure& figure, const Camera& camera);
 void draw_scene(const FigureArrays& arrays, const Camera& camera);
-
-// --- The viewer's frame, from its state record.
-
-// Viewport and perspective for the whole client area, at the viewer's scale.
-void resize_view(int width, int height);
-
-// One frame of the viewer's figure seen from its camera, with the current
-// twist.
-void draw_scene();
-
-// Draws a frame, then moves the animation one step on unless paused.
-bool draw_frame();

@@ -2,6 +2,7 @@
 // The real one needs a live GL context, which this build has not.
 #include "fake_win32.h"
 #include "render/scene.h"
+#include "viewer/viewer_scene.h"
 
 #include <string>
 

@@ -19,6 +19,9 @@
 #include "render/figure_buffer.h"
 #include "render/frame_worker.h"
 #include "render/scene.h"
+#include "viewer/frame.h"
+#include "viewer/viewer_scene.h"
+#include "viewer/worker_frame.h"
 
 namespace {
 
@@ -79,7 +82,7 @@ protected:
         }
         ASSERT_TRUE(gl_->ok()) << gl_->why();
         ASSERT_TRUE(gl_->use_framebuffer(kWidth, kHeight)) << gl_->why();
-        init_viewer("");
+        restart_viewer("");
     }
     void TearDown() override { gl_.reset(); }
 
@@ -113,7 +116,7 @@ protected:
             EXPECT_TRUE(es.use_framebuffer(kWidth, kHeight)) << es.why();
             FigureBuffer buffer;
             EXPECT_TRUE(buffer.create()) << buffer.why();
-            buffer.resize(kWidth, kHeight);
+            buffer.resize(kWidth, kHeight, START_SCALE);
             buffer.draw_scene(figure, camera);
             EXPECT_EQ(buffer.segments(), static_cast<int>(segments_per_frame(figure.branches, figure.levels)));
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
