@@ -1,7 +1,9 @@
 // polytree on a web page: the viewer in WebAssembly, drawing through WebGL 2
 // into one canvas. The same option words, start-up question, keys, figure and
-// help text as polytree.exe; the browser is the window system, and the
-// page's dialogs (web/page_library.js) are its message boxes.
+// help text as polytree.exe; the browser is the window system
+// (platform/browser_window.h), and the page's dialogs (web/page_library.js)
+// are its message boxes. What is left here makes it a program: the phases
+// of its questions and help, its loop of animation frames, its exports.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
@@ -12,9 +14,10 @@
 #include "core/options.h"
 #include "core/viewer_state.h"
 #include "platform/browser_canvas.h"
-#include "platform/browser_keys.h"
+#include "platform/browser_window.h"
 #include "render/figure_buffer.h"
 #include "viewer/fallback.h"
+#include "viewer/frame.h"
 #include "viewer/idle_pass.h"
 #include "viewer/input.h"
 #include "viewer/texts.h"
@@ -65,7 +68,7 @@ void refit() {
     int width = 0;
     int height = 0;
     emscripten_get_canvas_element_size(CANVAS, &width, &height);
-    if (!page.context_lost) page.buffer.resize(width, height);
+    if (!page.context_lost) page.buffer.resize(width, height, viewer.scale);
 }
 
 // The window work of the key commands and the idle pass. The canvas and its
@@ -96,7 +99,7 @@ PageWindow window;
 void draw() {
     if (page.context_lost) return;
     const bool moving_on = !viewer.paused;
-    draw_frame(page.buffer);
+    draw_viewer_frame([](const ViewerFrame& frame) { page.buffer.draw_scene(frame.figure, frame.camera); });
     page.shown_frame = page.twist_steps;
     if (moving_on) ++page.twist_steps;
 }
@@ -129,14 +132,9 @@ void run() {
 // A fresh viewer, as a new start of the program has: the options of the
 // address, the question if the page can go full screen at all.
 void start() {
-    init_viewer(page.options.c_str());
-    viewer.twist = 0.0;
-    viewer.fullscreen = true;
-    viewer.window_active = true;
+    restart_viewer(page.options.c_str());
     // Motion a person asked their system to spare them starts paused.
     viewer.paused = page_prefers_reduced_motion() != 0;
-    release_held_keys();
-    for (bool& pressed : viewer.key_pressed) pressed = false;
     page.twist_steps = 0;
     page.shown_frame = -1;
     // The canvas takes its place behind the question, black until the first
@@ -152,61 +150,21 @@ void start() {
     }
 }
 
-EM_BOOL on_key(int type, const EmscriptenKeyboardEvent* event, void*) {
-    // The browser's own shortcuts (zoom, select all) stay the browser's.
-    if (event->ctrlKey || event->altKey || event->metaKey) return EM_FALSE;
-    const int code = viewer_key_of(event->key, event->code);
-    if (code < 0) return EM_FALSE;
-    if (type == EMSCRIPTEN_EVENT_KEYUP) {
-        on_key_up(code);
-    } else if (!event->repeat || viewer.key_down[code]) {
-        // A repeat of a key that went down elsewhere (in the dialog it
-        // answered) is that key still held, not a press of the viewer's.
-        on_key_down(code);
-    }
-    return EM_TRUE;
-}
-
-EM_BOOL on_blur(int, const EmscriptenFocusEvent*, void*) {
-    release_held_keys();
-    return EM_FALSE;
-}
-
-EM_BOOL on_visibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
-    on_minimised(event->hidden != 0);
-    return EM_FALSE;
-}
-
-EM_BOOL on_fullscreen_change(int, const EmscriptenFullscreenChangeEvent* event, void*) {
-    // Left by the browser's own Esc: the next F12 asks for full screen again.
-    if (!event->isFullscreen) viewer.fullscreen = false;
-    refit();
-    return EM_FALSE;
-}
-
-EM_BOOL on_resize(int, const EmscriptenUiEvent*, void*) {
-    refit();
-    return EM_FALSE;
-}
-
-EM_BOOL on_context_lost(int, const void*, void*) {
+void lose_context() {
     page.context_lost = true;
     page.buffer.forget();
     page_context_lost(1);
-    // Taken: the browser may then give the context back.
-    return EM_TRUE;
 }
 
-EM_BOOL on_context_restored(int, const void*, void*) {
+void restore_context() {
     emscripten_webgl_make_context_current(page.context);
     if (!page.buffer.create()) {
         page_fault(page.buffer.why().c_str());
-        return EM_TRUE;
+        return;
     }
     page.context_lost = false;
     page_context_lost(0);
     refit();
-    return EM_TRUE;
 }
 
 bool make_context() {
@@ -270,16 +228,7 @@ int main() {
     std::free(options);
 
     if (!make_context()) return 0;
-    emscripten_set_keydown_callback(CANVAS, nullptr, EM_FALSE, on_key);
-    emscripten_set_keyup_callback(CANVAS, nullptr, EM_FALSE, on_key);
-    emscripten_set_blur_callback(CANVAS, nullptr, EM_FALSE, on_blur);
-    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_blur);
-    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, on_visibility);
-    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
-                                             on_fullscreen_change);
-    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, on_resize);
-    emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, on_context_lost);
-    emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, on_context_restored);
+    listen_to_browser(CANVAS, BrowserHandlers{refit, lose_context, restore_context});
     start();
     return 0;
 }
