@@ -49,22 +49,9 @@ int complain(int code, const std::string& message) {
     return code;
 }
 
-// Reads the frame into `picture`, whose memory a loop of frames reuses:
-// fresh pages for every 4K frame cost the kernel more than the copy.
-void read_picture(int width, int height, Picture& picture) {
-    picture.width = width;
-    picture.height = height;
-    picture.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-}
-
 bool gl_failed(std::string& error) {
-    const GLenum code = glGetError();
-    if (code == GL_NO_ERROR) return false;
-    error = code == GL_OUT_OF_MEMORY ? "the GL driver ran out of memory" : "the GL driver reported error " +
-                                                                                  std::to_string(code);
-    return true;
+    error = driver_error();
+    return !error.empty();
 }
 
 // What is drawn, and the camera it is seen from.
@@ -90,11 +77,13 @@ std::string words_of(const RenderRequest& r, const Figure& figure) {
            std::to_string(r.width) + "x" + std::to_string(r.height);
 }
 
-// The frame drawn and read back: the one place that draws a picture. more
-// says whether the frame after will be drawn too.
-void draw_frame(FrameWorker& worker, const RenderRequest& r, const Scene& scene, bool more, Picture& picture) {
+// The frame drawn and read back into picture: the one place that draws a
+// picture. more says whether the frame after will be drawn too.
+void render_picture(FrameWorker& worker, const RenderRequest& r, const Scene& scene, bool more, Picture& picture) {
     draw_from(worker, scene, more);
-    read_picture(r.width, r.height, picture);
+    picture.width = r.width;
+    picture.height = r.height;
+    read_rgb(r.width, r.height, picture.rgb);
 }
 
 // What a frame's pixels depend on besides its number, kept in each PNG so
@@ -140,7 +129,7 @@ int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     Progress progress("still", 2, large);
     Picture picture;
     FrameWorker worker;
-    draw_frame(worker, r, scene, false, picture);
+    render_picture(worker, r, scene, false, picture);
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
     progress.update(1);
@@ -158,7 +147,7 @@ int write_animation(const RenderRequest& r, Scene scene, Animation& animation) {
     Picture picture;
     FrameWorker worker;
     for (int i = 0; i < r.frames; ++i) {
-        draw_frame(worker, r, scene, i + 1 < r.frames, picture);
+        render_picture(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!animation.add(picture, error)) return complain(EXIT_FAILED, error);
@@ -213,12 +202,8 @@ void remove_leftovers(const RenderRequest& r) {
     const std::string prefix = folder_of(r.output.name_of(r.frame));
     std::error_code ignored;
     for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
-        // OutputFile's temporary names: "." + name + "." + six characters.
-        const std::string file = entry.path().filename().string();
-        if (file.size() > 8 && file[0] == '.' && file[file.size() - 7] == '.' &&
-            names.count(prefix + file.substr(1, file.size() - 8)) > 0) {
-            fs::remove(entry.path(), ignored);
-        }
+        const std::string behind = name_behind_temporary(entry.path().filename().string());
+        if (!behind.empty() && names.count(prefix + behind) > 0) fs::remove(entry.path(), ignored);
     }
 }
 
@@ -239,7 +224,7 @@ int write_frames(const RenderRequest& r, Scene scene) {
         }
         OutputFile out(name);
         if (!out.ok()) return complain(EXIT_FAILED, out.error());
-        draw_frame(worker, r, scene, i + 1 < r.frames, picture);
+        render_picture(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
         if (!write_png(out.fd(), picture, stamp, error)) return complain(EXIT_FAILED, error);

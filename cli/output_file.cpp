@@ -11,6 +11,10 @@
 
 namespace {
 
+// A temporary file is named "." + name + TEMPORARY_SUFFIX, mkstemp's X's
+// made into six characters: hidden, and beside the file it becomes.
+const std::string TEMPORARY_SUFFIX = ".XXXXXX";
+
 // The one temporary file alive, for the signal handler: it may only call
 // async-signal-safe functions, so the name is kept as a plain array.
 char pending[4096];
@@ -38,7 +42,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
     const std::size_t slash = path_.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-    temporary_ = folder + "." + name + ".XXXXXX";
+    temporary_ = folder + "." + name + TEMPORARY_SUFFIX;
     if (temporary_.size() >= sizeof(pending)) {
         error_ = "cannot write '" + path_ + "': the name is too long";
         return;
@@ -84,4 +88,11 @@ void OutputFile::discard() {
     if (!temporary_.empty()) unlink(temporary_.c_str());
     temporary_.clear();
     pending[0] = '\0';
+}
+
+std::string name_behind_temporary(const std::string& file_name) {
+    const std::size_t around = 1 + TEMPORARY_SUFFIX.size();
+    const std::size_t dot = file_name.size() - TEMPORARY_SUFFIX.size();
+    if (file_name.size() <= around || file_name[0] != '.' || file_name[dot] != '.') return "";
+    return file_name.substr(1, dot - 1);
 }

@@ -33,3 +33,8 @@ private:
     std::string error_;
     int fd_ = -1;
 };
+
+// The name (without its folder) of the file that a temporary file of
+// OutputFile's stands for, taken from the temporary's name: "" when the
+// name is not one of theirs. For finding what a killed run left behind.
+std::string name_behind_temporary(const std::string& file_name);

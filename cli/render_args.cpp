@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -85,9 +86,6 @@ OutputKind kind_of(std::string file) {
 }
 
 const char* const FORMATS = ".png, .gif, .mp4 or .webm";
-
-// The highest CRF each video codec takes: x264's and libvpx's scales.
-int max_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 51 : 63; }
 
 // Why flags given together with this output cannot be honoured, or "".
 std::string conflict(const RenderRequest& r, const CLI::App& app) {
@@ -229,11 +227,16 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "screen saver turns)")
         ->type_name("N")
         ->each([&r](const std::string& text) { r.fps = whole(text, 1, MAX_FPS, "frames per second"); });
-    app.add_option("--crf",
-                   "video quality, lower is better and larger: H.264\n"
-                   "0-51 (default 18), VP9 0-63 (default 30)")
+    const auto scale = [](OutputKind kind) {
+        return "0-" + std::to_string(max_crf(kind)) + " (default " + std::to_string(default_crf(kind)) + ")";
+    };
+    app.add_option("--crf")
+        ->description("video quality, lower is better and larger: H.264\n" + scale(OutputKind::mp4) + ", VP9 " +
+                      scale(OutputKind::webm))
         ->type_name("Q")
-        ->each([&r](const std::string& text) { r.crf = whole(text, 0, 63, "a quality"); });
+        ->each([&r](const std::string& text) {
+            r.crf = whole(text, 0, std::max(max_crf(OutputKind::mp4), max_crf(OutputKind::webm)), "a quality");
+        });
     app.add_flag("--full-colour,--full-color", r.full_colour,
                  "video: keep every pixel's colour (4:4:4); the default\n"
                  "4:2:0 shares colour between 2x2 pixels, which dims\n"

@@ -8,12 +8,7 @@
 #include <string>
 
 #include "cli/frame_names.h"
-
-// What the output's extension (and a number field in its name) asks for.
-enum class OutputKind { none, png, gif, png_frames, mp4, webm };
-
-// Whether the kind is a video file written through FFmpeg.
-inline bool is_video(OutputKind kind) { return kind == OutputKind::mp4 || kind == OutputKind::webm; }
+#include "cli/output_kind.h"
 
 struct RenderRequest {
     std::string option_text;  // the viewer's option words, joined by blanks

@@ -47,12 +47,6 @@ AVPixelFormat pixel_format(const VideoSettings& s) {
 
 }  // namespace
 
-int default_crf(OutputKind kind) {
-    // x264's 18 and libvpx's 30 keep the one-pixel lines sharp at about the
-    // size of x264's default 23 on ordinary footage.
-    return kind == OutputKind::mp4 ? 18 : 30;
-}
-
 std::string video_settings_error(const VideoSettings& s) {
     const std::string size = "--size " + size_text(s.width, s.height);
     if (four_two_zero(s) && (s.width % 2 != 0 || s.height % 2 != 0)) {

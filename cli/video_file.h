@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/image_files.h"
-#include "cli/render_args.h"
+#include "cli/output_kind.h"
 
 struct VideoSettings {
     OutputKind kind = OutputKind::mp4;  // mp4 or webm
@@ -24,9 +24,6 @@ struct VideoSettings {
 // Why a video of these settings cannot be written (an odd size in 4:2:0, a
 // size beyond the codec's levels), or "" when it can.
 std::string video_settings_error(const VideoSettings& settings);
-
-// The quality a codec uses when none is asked for.
-int default_crf(OutputKind kind);
 
 class VideoFile {
 public:

@@ -180,3 +180,16 @@ void OffscreenGl::release_framebuffer() {
     if (depth_ != 0) fbo.delete_renderbuffers(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
 }
+
+void read_rgb(int width, int height, std::vector<std::uint8_t>& rgb) {
+    rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
+std::string driver_error() {
+    const GLenum code = glGetError();
+    if (code == GL_NO_ERROR) return "";
+    if (code == GL_OUT_OF_MEMORY) return "the GL driver ran out of memory";
+    return "the GL driver reported error " + std::to_string(code);
+}

@@ -4,7 +4,9 @@
 // object so that the picture's size is bound only by the driver's limit.
 // Linux only; the Windows program draws into its window through WGL.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class OffscreenGl {
 public:
@@ -50,3 +52,13 @@ private:
     unsigned colour_ = 0;
     unsigned depth_ = 0;
 };
+
+// The current framebuffer's pixels from (0, 0), width x height of them,
+// three bytes each, rows from the bottom up, into rgb: resized to fit, so
+// that a loop of frames reuses its memory (fresh pages for every 4K frame
+// cost the kernel more than the copy).
+void read_rgb(int width, int height, std::vector<std::uint8_t>& rgb);
+
+// The error the current context's driver reports since it was last asked,
+// as a sentence; "" for none.
+std::string driver_error();

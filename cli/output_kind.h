@@ -1,0 +1,17 @@
+#pragma once
+// What the output's extension (and a number field in its name) asks for,
+// and the quality scale of each kind of video: shared by the arguments'
+// checks, their help and the video writer.
+
+enum class OutputKind { none, png, gif, png_frames, mp4, webm };
+
+// Whether the kind is a video file written through FFmpeg.
+inline bool is_video(OutputKind kind) { return kind == OutputKind::mp4 || kind == OutputKind::webm; }
+
+// The highest CRF each video codec takes: x264's and libvpx's scales.
+constexpr int max_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 51 : 63; }
+
+// The quality a codec uses when none is asked for: x264's 18 and libvpx's
+// 30 keep the one-pixel lines sharp at about the size of x264's default 23
+// on ordinary footage.
+constexpr int default_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 18 : 30; }
