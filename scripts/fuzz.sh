@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzzers of the command lines (fuzz preset: clang-14, libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer) and runs them one after
-# the other for SECONDS in all (default 60): two thirds for the viewer's
-# option text, the rest for the screen saver's arguments, a far smaller
-# reader. Each starts from its seeds in tests/fuzz/corpus/NAME.
+# the other for SECONDS in all (default 60): half for the viewer's option
+# text, a third for the view text, the rest for the screen saver's
+# arguments, a far smaller reader. Each starts from its seeds in
+# tests/fuzz/corpus/NAME.
 #
 # The timed runs' inputs are at most max_len bytes: an input's cost grows
 # with its length, and at 64 KB the options fuzzer would try 1,500 inputs a
@@ -24,8 +25,9 @@ max_len=256
 case "$seconds" in
   '' | *[!0-9]*) echo "usage: bash scripts/fuzz.sh [SECONDS]" >&2; exit 2 ;;
 esac
-options_seconds=$(( seconds * 2 / 3 ))
-saver_seconds=$(( seconds - options_seconds ))
+options_seconds=$(( seconds / 2 ))
+view_seconds=$(( seconds / 3 ))
+saver_seconds=$(( seconds - options_seconds - view_seconds ))
 
 bash scripts/setup.sh
 cmake --preset fuzz
@@ -57,4 +59,5 @@ fuzz() {
 }
 
 fuzz options "$options_seconds" '^options fuzzer: the longest command line'
+fuzz view "$view_seconds"
 fuzz saver_arguments "$saver_seconds"
