@@ -1,14 +1,19 @@
 // polytree: the viewer as a native program on SDL2. The same option words,
 // start-up question, keys, figure and exit codes as polytree.exe; only the
-// window system differs.
+// window system differs. Beyond them it keeps views: its command line may
+// be a view to open, Ctrl+C copies the view on screen, and the view last on
+// screen is printed when it ends.
+#include <cstdio>
 #include <string>
 
 #include "core/display_modes.h"
 #include "core/options.h"
+#include "core/view.h"
 #include "core/viewer_state.h"
 #include "native/help_text.h"
 #include "platform/sdl_window.h"
 #include "platform/stop_signals.h"
+#include "viewer/frame.h"
 #include "viewer/idle_pass.h"
 #include "viewer/texts.h"
 #include "viewer/worker_frame.h"
@@ -17,6 +22,7 @@ namespace {
 
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_WINDOW_FAILED = 1;
+constexpr int EXIT_BAD_VIEW = 2;
 
 // The window work the key commands and the idle pass ask for.
 struct ViewWindow {
@@ -34,9 +40,14 @@ struct ViewWindow {
     }
 };
 
-// The viewer until it is quit or a signal asks it to stop. Its exit code.
-int run(const std::string& options) {
-    init_viewer(options.c_str());
+// The viewer opened on the view of its command line (option words alone
+// give the start view) until it is quit or a signal asks it to stop. Its
+// exit code; shown is the view of the frame last on screen.
+int run(const std::string& command_line, const View& view, View& shown) {
+    // The view's words are none of the option words init_viewer acts on.
+    init_viewer(command_line.c_str());
+    open_view(view);
+    shown = viewer_view();
     if (!start_sdl_video()) return EXIT_WINDOW_FAILED;
 
     if (!ask_yes_no(texts::START_CAPTION, texts::START_QUESTION)) viewer.fullscreen = false;
@@ -46,12 +57,16 @@ int run(const std::string& options) {
     if (!window.open()) return EXIT_WINDOW_FAILED;
     // Its thread is stopped and joined on every way out of run.
     FrameWorker worker;
-    const auto draw = [&worker] { return draw_frame(worker); };
+    const auto draw = [&worker, &shown] {
+        shown = viewer_view();
+        return draw_frame(worker);
+    };
 
     while (stop_signal() == 0) {
         SDL_Event event;
         bool quit = false;
         while (SDL_PollEvent(&event)) {
+            if (is_copy_command(event)) copy_to_clipboard(write_view(shown));
             if (!handle_sdl_event(event)) quit = true;
         }
         if (quit) break;
@@ -68,8 +83,18 @@ int run(const std::string& options) {
 
 int main(int argc, char** argv) {
     watch_stop_signals();
-    const int code = run(join_words(argv + 1, argc - 1));
+    const std::string command_line = join_words(argv + 1, argc - 1);
+    View view{};
+    std::string error;
+    if (!read_view(command_line, view, error)) {
+        std::fprintf(stderr, "polytree: %s\n", error.c_str());
+        return EXIT_BAD_VIEW;
+    }
+    View shown = view;
+    const int code = run(command_line, view, shown);
     SDL_Quit();
+    std::printf("%s\n", write_view(shown).c_str());
+    std::fflush(stdout);
     if (const int signal_number = stop_signal()) end_by_signal(signal_number);
     return code;
 }

@@ -278,3 +278,15 @@ bool handle_sdl_event(const SDL_Event& event) {
     }
     return true;
 }
+
+bool is_copy_command(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN || event.key.repeat != 0) return false;
+    const SDL_Keysym& key = event.key.keysym;
+    return (key.mod & KMOD_CTRL) != 0 && (key.sym == SDLK_c || key.sym == SDLK_INSERT);
+}
+
+bool copy_to_clipboard(const std::string& text) {
+    if (SDL_SetClipboardText(text.c_str()) == 0) return true;
+    std::fprintf(stderr, "polytree: could not copy the view to the clipboard (%s)\n", SDL_GetError());
+    return false;
+}

@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 // SDL's video part, with the screen saver kept off while the viewer runs.
 // False, with the reason on stderr, when there is no display to use.
 bool start_sdl_video();
@@ -33,3 +35,12 @@ void swap_sdl_window();
 // Turns one event into viewer state. False for the request to quit (the
 // window's close button).
 bool handle_sdl_event(const SDL_Event& event);
+
+// Whether the event is the desktop's copy command going down: Ctrl+C (the
+// C of the user's layout) or Ctrl+Insert, not its auto-repeat.
+bool is_copy_command(const SDL_Event& event);
+
+// Puts the text on the clipboard. On X it lives while the program runs (or
+// until a clipboard manager takes it). False, said on stderr, when SDL
+// cannot.
+bool copy_to_clipboard(const std::string& text);

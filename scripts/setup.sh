@@ -30,6 +30,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64
   # running and driving the real program; the harness's X calls and pictures
   wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3 python3-xlib python3-pil
+  # the native viewer's clipboard, read while it runs
+  xclip
   # reading the program's PE header and resources
   python3-pefile
   # packing the programs' icon (scripts/icon.sh)

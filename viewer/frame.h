@@ -5,6 +5,7 @@
 // twist moves one degree on unless paused.
 
 #include "core/camera.h"
+#include "core/view.h"
 #include "core/viewer_state.h"
 #include "render/polygon_tree.h"
 
@@ -19,6 +20,12 @@ struct ViewerFrame {
 Figure viewer_figure();
 Camera viewer_camera();
 ViewerFrame viewer_frame();
+
+// The view the record holds now: the frame the next draw shows.
+View viewer_view();
+
+// Gives the record the view's figure, display mode, camera, twist and pause.
+void open_view(const View& view);
 
 // One degree more twist.
 void advance_twist();
