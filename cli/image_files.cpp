@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char STAMP_KEY[] = "polytree-render";
-
 // libpng reports errors by longjmp; the message is kept for the caller.
 struct PngErrors {
     std::string message;
@@ -29,7 +27,7 @@ constexpr unsigned char IEND[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 
 
 }  // namespace
 
-bool write_png(int fd, const Picture& picture, const std::string& stamp, std::string& error) {
+bool write_png(int fd, const Picture& picture, const std::string& view, std::string& error) {
     const int own = dup(fd);
     std::FILE* file = own < 0 ? nullptr : fdopen(own, "wb");
     if (file == nullptr) {
@@ -48,9 +46,9 @@ bool write_png(int fd, const Picture& picture, const std::string& stamp, std::st
     }
     png_text text{};
     text.compression = PNG_TEXT_COMPRESSION_NONE;
-    text.key = const_cast<png_charp>(STAMP_KEY);
-    text.text = const_cast<png_charp>(stamp.c_str());
-    text.text_length = stamp.size();
+    text.key = const_cast<png_charp>(PNG_VIEW_KEY);
+    text.text = const_cast<png_charp>(view.c_str());
+    text.text_length = view.size();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned);
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
     volatile bool written = false;  // set between setjmp and a longjmp
@@ -58,7 +56,7 @@ bool write_png(int fd, const Picture& picture, const std::string& stamp, std::st
         png_init_io(png, file);
         png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                      PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        if (!stamp.empty()) png_set_text(png, info, &text, 1);
+        if (!view.empty()) png_set_text(png, info, &text, 1);
         png_write_info(png, info);
         png_write_image(png, rows.data());
         png_write_end(png, info);
@@ -73,7 +71,7 @@ bool write_png(int fd, const Picture& picture, const std::string& stamp, std::st
     return written;
 }
 
-bool read_png_stamp(const std::string& path, int width, int height, std::string& stamp) {
+bool read_png_view(const std::string& path, int& width, int& height, std::string& view) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
     // A file cut short lacks the closing chunk; one that has it was
@@ -86,22 +84,27 @@ bool read_png_stamp(const std::string& path, int width, int height, std::string&
     std::string found;
     png_structp png = complete ? png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png_failed, png_warned) : nullptr;
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
-    volatile bool same_size = false;
+    volatile bool read = false;
+    volatile png_uint_32 found_width = 0;
+    volatile png_uint_32 found_height = 0;
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_read_info(png, info);
-        same_size = png_get_image_width(png, info) == static_cast<png_uint_32>(width) &&
-                    png_get_image_height(png, info) == static_cast<png_uint_32>(height);
+        found_width = png_get_image_width(png, info);
+        found_height = png_get_image_height(png, info);
         png_textp texts = nullptr;
         const int count = png_get_text(png, info, &texts, nullptr);
         for (int i = 0; i < count; ++i) {
-            if (std::strcmp(texts[i].key, STAMP_KEY) == 0) found.assign(texts[i].text, texts[i].text_length);
+            if (std::strcmp(texts[i].key, PNG_VIEW_KEY) == 0) found.assign(texts[i].text, texts[i].text_length);
         }
+        read = true;
     }
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
-    if (!same_size) return false;
-    stamp = found;
+    if (!read) return false;
+    width = static_cast<int>(found_width);
+    height = static_cast<int>(found_height);
+    view = found;
     return true;
 }
 

@@ -14,13 +14,20 @@ struct Picture {
     std::vector<std::uint8_t> rgb;
 };
 
-// Writes the picture as an 8-bit RGB PNG to the open file fd (left open),
-// with `stamp` (what it was drawn with) in a text chunk when not empty.
-bool write_png(int fd, const Picture& picture, const std::string& stamp, std::string& error);
+// The keys of a PNG's text chunks: the view of its frame (core/view.h), and
+// one kept for what drew it (the program, its build, the GL driver), so
+// that the view chunk stays a pure view.
+constexpr char PNG_VIEW_KEY[] = "polytree-view";
+constexpr char PNG_DRAWN_BY_KEY[] = "polytree-drawn-by";
 
-// The stamp of a PNG file that write_png completed: false when the file is
-// missing, not a PNG, cut short or of another size.
-bool read_png_stamp(const std::string& path, int width, int height, std::string& stamp);
+// Writes the picture as an 8-bit RGB PNG to the open file fd (left open),
+// with the text of its frame's view in a text chunk when not empty.
+bool write_png(int fd, const Picture& picture, const std::string& view, std::string& error);
+
+// The size of a PNG file that write_png completed, and the text of its view
+// ("" for a PNG without one): false when the file is missing, not a PNG or
+// cut short.
+bool read_png_view(const std::string& path, int& width, int& height, std::string& view);
 
 // An endless-looping GIF animation written frame by frame to the open file
 // fd (left open). Each frame's palette is made of the colours present in

@@ -27,6 +27,7 @@
 #include "core/display_modes.h"
 #include "core/camera.h"
 #include "core/options.h"
+#include "core/view.h"
 #include "platform/egl_offscreen.h"
 #include "render/frame_worker.h"
 #include "render/scene.h"
@@ -54,11 +55,22 @@ bool gl_failed(std::string& error) {
     return !error.empty();
 }
 
-// What is drawn, and the camera it is seen from.
+// What is drawn, and the camera it is seen from; the rest of its view.
 struct Scene {
     Figure figure;
     Camera camera;
+    int mode_index;
+    bool paused;
 };
+
+Scene scene_of(const View& view) {
+    return Scene{{view.branches, view.levels, view.twist, START_SCALE}, view.camera, view.mode_index, view.paused};
+}
+
+View view_of(const Scene& scene) {
+    const Figure& f = scene.figure;
+    return View{f.branches, f.levels, scene.mode_index, scene.camera, f.twist, scene.paused};
+}
 
 // The scene after the frames already drawn: the viewer advances the twist
 // once a frame.
@@ -84,16 +96,6 @@ void render_picture(FrameWorker& worker, const RenderRequest& r, const Scene& sc
     picture.width = r.width;
     picture.height = r.height;
     read_rgb(r.width, r.height, picture.rgb);
-}
-
-// What a frame's pixels depend on besides its number, kept in each PNG so
-// that --resume can tell a frame drawn with other words or another size.
-std::string stamp_of(const RenderRequest& r, const Scene& scene) {
-    const Camera& c = scene.camera;
-    char text[256];
-    std::snprintf(text, sizeof(text), " pitch %.17g yaw %.17g camera %.17g,%.17g,%.17g", c.pitch, c.yaw, c.x, c.y,
-                  c.z);
-    return words_of(r, scene.figure) + text;
 }
 
 int bench(const RenderRequest& r, Scene scene) {
@@ -133,7 +135,7 @@ int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
     progress.update(1);
-    if (!write_png(out.fd(), picture, stamp_of(r, scene), error)) return complain(EXIT_FAILED, error);
+    if (!write_png(out.fd(), picture, write_view(view_of(scene)), error)) return complain(EXIT_FAILED, error);
     progress.update(2);
     return EXIT_DONE;
 }
@@ -207,17 +209,27 @@ void remove_leftovers(const RenderRequest& r) {
     }
 }
 
+// Whether the file is a complete frame of this size whose view is the one
+// it would be drawn with now, but for the twist.
+bool already_drawn(const std::string& name, const RenderRequest& r, const View& expected) {
+    int width = 0;
+    int height = 0;
+    std::string text;
+    View found{};
+    std::string ignored;
+    return read_png_view(name, width, height, text) && width == r.width && height == r.height && !text.empty() &&
+           read_view(text, found, ignored) && same_but_twist(found, expected);
+}
+
 int write_frames(const RenderRequest& r, Scene scene) {
     if (r.resume) remove_leftovers(r);
-    const std::string stamp = stamp_of(r, scene);
     Progress progress("frames", r.frames, true, true);
     std::string error;
     Picture picture;
     FrameWorker worker;
     for (int i = 0; i < r.frames; ++i) {
         const std::string name = r.output.name_of(static_cast<long>(r.frame) + i);
-        std::string found;
-        if (r.resume && read_png_stamp(name, r.width, r.height, found) && found == stamp) {
+        if (r.resume && already_drawn(name, r, view_of(scene))) {
             next_frame(scene);
             progress.update(i + 1);
             continue;
@@ -227,7 +239,9 @@ int write_frames(const RenderRequest& r, Scene scene) {
         render_picture(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!write_png(out.fd(), picture, stamp, error)) return complain(EXIT_FAILED, error);
+        if (!write_png(out.fd(), picture, write_view(view_of(scene)), error)) {
+            return complain(EXIT_FAILED, error);
+        }
         if (!out.commit()) return complain(EXIT_FAILED, out.error());
         progress.update(i + 1);
     }
@@ -256,22 +270,35 @@ int main(int argc, char** argv) {
     }
     RenderRequest r = parsed.request;
 
-    const StartOptions options = read_options(r.option_text.c_str());
+    std::optional<View> picture_view;
+    if (!r.view_of.empty()) {
+        int width = 0;
+        int height = 0;
+        std::string text;
+        std::string error;
+        if (!read_png_view(r.view_of, width, height, text)) {
+            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': not a complete PNG file");
+        }
+        if (text.empty()) {
+            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of +
+                                                    "': the picture keeps no view (only PNGs that this "
+                                                    "polytree-render wrote do; an older release's do not)");
+        }
+        picture_view.emplace();
+        if (!read_view(text, *picture_view, error)) {
+            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': " + error);
+        }
+        if (r.width == 0) {
+            r.width = width;
+            r.height = height;
+        }
+    }
+    const View view = view_to_draw(r, picture_view ? &*picture_view : nullptr);
     if (r.width == 0) {
-        r.width = DISPLAY_MODES[options.mode_index].width;
-        r.height = DISPLAY_MODES[options.mode_index].height;
+        r.width = DISPLAY_MODES[view.mode_index].width;
+        r.height = DISPLAY_MODES[view.mode_index].height;
     }
-    Scene scene = {{options.branches, options.levels, 0.0, START_SCALE}, start_camera(START_SCALE)};
-    if (r.pitch) scene.camera.pitch = *r.pitch;
-    if (r.yaw) scene.camera.yaw = *r.yaw;
-    if (r.camera) {
-        scene.camera.x = (*r.camera)[0];
-        scene.camera.y = (*r.camera)[1];
-        scene.camera.z = (*r.camera)[2];
-    }
-    // The twist after r.frame frames, one degree at a time as the viewer
-    // adds it, so that the doubles are the viewer's to the last bit.
-    for (int i = 0; i < r.frame; ++i) next_frame(scene);
+    const Scene scene = scene_of(view);
 
     // The file first: a place that cannot be written is bad input, found
     // before any drawing.

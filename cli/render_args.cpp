@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/options.h"
+#include "render/polygon_tree.h"
 
 namespace {
 
@@ -193,7 +194,36 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "the figure after N drawn frames: N degrees of twist\n"
                    "(default 0)")
         ->type_name("N")
-        ->each([&r](const std::string& text) { r.frame = whole(text, 0, INT_MAX, "a frame number"); });
+        ->each([&r](const std::string& text) {
+            r.frame = whole(text, 0, INT_MAX, "a frame number");
+            r.frame_given = true;
+        });
+    CLI::Option* view = app.add_option("--view",
+                                       "draw this view: a line of words that the native\n"
+                                       "viewer copies (Ctrl+C) and prints, the web page\n"
+                                       "shows, and every PNG written here keeps, such as\n"
+                                       "'B5 L4 G3 v1 pitch:20 yaw:35 camera:0,0,-3\n"
+                                       "twist:0.5 paused'. Words beside it override its\n"
+                                       "branches, levels and mode, and the flags below\n"
+                                       "their own fields. A paused view still turns in\n"
+                                       "an animation: --frames asks for it to move. A\n"
+                                       "view given as the words is read the same way")
+                             ->type_name("TEXT")
+                             ->each([&r](const std::string& text) {
+                                 View read{};
+                                 std::string error;
+                                 if (!read_view(text, read, error)) throw CLI::ValidationError(error);
+                                 r.view = read;
+                             });
+    app.add_option("--view-of",
+                   "draw the view a PNG written here keeps (at its size\n"
+                   "unless --size)")
+        ->type_name("FILE.png")
+        ->each([&r](const std::string& file) {
+            if (file.empty()) throw CLI::ValidationError("expected a PNG file's name");
+            r.view_of = file;
+        })
+        ->excludes(view);
     app.add_option("--pitch", "camera pitch in degrees (default 0)")
         ->type_name("DEG")
         ->each([&r](const std::string& text) { r.pitch = number(text, -ANY, ANY, "a number of degrees"); });
@@ -290,7 +320,22 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         }
     }
     r.option_text = join_words(viewer_words.data(), static_cast<int>(viewer_words.size()));
-    if (!flags.empty()) {
+    const bool words_hold_view =
+        std::any_of(viewer_words.begin(), viewer_words.end(), [](const char* word) { return is_version_word(word); });
+    std::string view_error;
+    if (words_hold_view && parsed.error.empty()) {
+        if (r.view || !r.view_of.empty()) {
+            view_error = "the words hold a view (" + r.option_text + ") beside --view or --view-of: give one view";
+        } else {
+            View read{};
+            if (read_view(r.option_text, read, view_error)) r.view = read;
+            r.option_text.clear();
+        }
+    }
+    if (!view_error.empty()) {
+        parsed.error = view_error;
+        parsed.message.clear();
+    } else if (!flags.empty()) {
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();
     } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds) {
@@ -299,4 +344,35 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         parsed.error = conflict(r, app);
     }
     return parsed;
+}
+
+View view_to_draw(const RenderRequest& r, const View* picture) {
+    View view{};
+    std::string ignored;
+    if (picture != nullptr || r.view) {
+        view = picture != nullptr ? *picture : *r.view;
+        StartOptions options = {view.branches, view.levels, view.mode_index};
+        const TokenList words(r.option_text.c_str());
+        parse_options(words, options);
+        view.branches = options.branches;
+        view.levels = bounded_levels(options.branches, options.levels);
+        view.mode_index = options.mode_index;
+    } else {
+        // Option words alone always read.
+        read_view(r.option_text, view, ignored);
+    }
+    if (r.frame_given) {
+        // One degree at a time as the viewer adds it, so that the doubles
+        // are the viewer's to the last bit.
+        view.twist = 0.0;
+        for (int i = 0; i < r.frame; ++i) view.twist = next_twist(view.twist);
+    }
+    if (r.pitch) view.camera.pitch = *r.pitch;
+    if (r.yaw) view.camera.yaw = *r.yaw;
+    if (r.camera) {
+        view.camera.x = (*r.camera)[0];
+        view.camera.y = (*r.camera)[1];
+        view.camera.z = (*r.camera)[2];
+    }
+    return view;
 }

@@ -9,12 +9,18 @@
 
 #include "cli/frame_names.h"
 #include "cli/output_kind.h"
+#include "core/view.h"
 
 struct RenderRequest {
-    std::string option_text;  // the viewer's option words, joined by blanks
-    int width = 0;            // 0: the display mode's size
+    // The viewer's option words, joined by blanks; beside a view, they
+    // override its branches, levels and mode.
+    std::string option_text;
+    std::optional<View> view;  // --view, or the words when they hold one
+    std::string view_of;       // --view-of: the PNG to take the view from
+    int width = 0;             // 0: the display mode's size, or --view-of's picture's
     int height = 0;
     int frame = 0;
+    bool frame_given = false;  // --frame sets the twist, a view's included
     std::optional<double> pitch;
     std::optional<double> yaw;
     std::optional<std::array<double, 3>> camera;
@@ -39,3 +45,9 @@ struct ParsedArgs {
 // argv as main receives it, program name first; `version` is what
 // --version tells.
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version);
+
+// The view to draw: --view-of's (picture, when given), --view's or the
+// words', or the start view of the option words; then the option words
+// beside a view, and --frame, --pitch, --yaw and --camera, each over its
+// own field.
+View view_to_draw(const RenderRequest& request, const View* picture);

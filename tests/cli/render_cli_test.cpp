@@ -193,12 +193,12 @@ TEST_F(RenderCli, StillsShowTheFigureWhereTheCameraProjectsIt) {
     const struct {
         const char* flags;
         int frame;
-        View view;
+        Sight view;
     } cases[] = {
-        {"", 0, View{0, 0, -3.5, 0, 0, 640, 480}},
-        {"--frame 030", 30, View{0, 0, -3.5, 0, 0, 640, 480}},  // base ten, not octal
+        {"", 0, Sight{0, 0, -3.5, 0, 0, 640, 480}},
+        {"--frame 030", 30, Sight{0, 0, -3.5, 0, 0, 640, 480}},  // base ten, not octal
         {"--frame 75 --pitch 10 --yaw -20 --camera 0.2,-0.1,-3 --size 500x400", 75,
-         View{0.2, -0.1, -3, 10, -20, 500, 400}},
+         Sight{0.2, -0.1, -3, 10, -20, 500, 400}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flags);
@@ -331,6 +331,11 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--crf 52 -o a.mp4", "--crf 52"},
         {"--fps 30 -o a.gif", "--fps"},
         {"--resume -o a.png", "--resume"},
+        {"--view 'B5 v2' -o a.png", "version 2"},
+        {"B5 v1 zoom:1 -o a.png", "'zoom:1'"},
+        {"--view 'B5 v1' B3 v1 -o a.png", "give one view"},
+        {"--view 'B5 v1' --view-of a.png -o b.png", "--view"},
+        {"--view-of nothing.png -o a.png", "nothing.png"},
     };
     for (const auto& c : cases) {
         const std::string& args = c.args;
@@ -415,6 +420,56 @@ TEST_F(RenderCli, AnInterruptedVideoLeavesNothing) {
 // Numbered frames split into two ranges by the README's GNU Parallel
 // command are byte for byte one run's; a run killed half-way leaves only
 // complete frames, and --resume completes it without redrawing them.
+// The view text a PNG keeps, as libpng reads it.
+std::string view_in(const fs::path& path) {
+    std::string view;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        png_textp texts = nullptr;
+        const int count = png_get_text(png, info, &texts, nullptr);
+        for (int i = 0; i < count; ++i) {
+            if (std::string(texts[i].key) == "polytree-view") view = texts[i].text;
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return view;
+}
+
+// A PNG keeps the view of its frame: given back as --view, as the words, or
+// through --view-of, it draws the same file byte for byte; flags beside it
+// override their fields, and a picture that keeps no view is refused.
+TEST_F(RenderCli, ViewsKeptInPicturesRedrawThemExactly) {
+    const std::string flags = "B5 L4 --frame 20 --pitch 20 --yaw 35 --camera 1.617,-1.026,-2.309 --size 320x240";
+    if (!render(flags + " -o first.png")) return;
+    const std::string view = view_in(dir_ / "first.png");
+    EXPECT_EQ(view.rfind("B5 L4 G3 v1 pitch:20 yaw:35 camera:1.617,-1.026,-2.309 twist:0.349065850398", 0), 0U)
+        << view;
+    const struct {
+        std::string args;
+        const char* like;
+    } rows[] = {
+        {"--view '" + view + "' --size 320x240", "first.png"},
+        {view + " --size 320x240", "first.png"},
+        {"--view-of first.png", "first.png"},
+        {"--view-of first.png --frame 0 --pitch 0 --yaw 0 --camera 0,0,-3.5 B3 L7", "start.png"},
+    };
+    if (!render("--size 320x240 -o start.png")) return;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        if (!render(row.args + " -o again.png")) continue;
+        EXPECT_EQ(file_bytes(dir_ / "again.png"), file_bytes(dir_ / row.like));
+    }
+    ASSERT_EQ(std::system(("convert -size 4x4 xc:black " + (dir_ / "plain.png").string()).c_str()), 0);
+    const Outcome plain = run("--view-of plain.png -o again.png");
+    EXPECT_EQ(plain.code, 2);
+    EXPECT_NE(plain.err.find("keeps no view"), std::string::npos) << plain.err;
+}
+
 TEST_F(RenderCli, FrameRangesAndResumedRunsMakeTheSameFiles) {
     fs::create_directories(dir_ / "full");
     if (!render("B3 L5 G1 --frames 10 -o 'full/f-%03d.png'")) return;

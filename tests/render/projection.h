@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-struct View {
+struct Sight {
     double cam_x, cam_y, cam_z;
     double pitch, yaw;  // degrees
     int width, height;
@@ -15,7 +15,7 @@ struct Pixel {
     double x, y;  // from the top left, as on screen
 };
 
-inline Pixel project_point(const View& v, double x, double y, double z) {
+inline Pixel project_point(const Sight& v, double x, double y, double z) {
     const double pi = 3.14159265358979323846;
     x += v.cam_x;
     y += v.cam_y;

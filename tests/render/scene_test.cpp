@@ -63,7 +63,7 @@ private:
 
 // The projection of the current camera onto the test's picture.
 Pixel project(double x, double y, double z) {
-    return project_point(View{viewer.cam_x, viewer.cam_y, viewer.cam_z, viewer.pitch, viewer.yaw, kWidth, kHeight},
+    return project_point(Sight{viewer.cam_x, viewer.cam_y, viewer.cam_z, viewer.pitch, viewer.yaw, kWidth, kHeight},
                          x, y, z);
 }
 
