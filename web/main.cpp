@@ -12,6 +12,7 @@
 
 #include "core/display_modes.h"
 #include "core/options.h"
+#include "core/view.h"
 #include "core/viewer_state.h"
 #include "platform/browser_canvas.h"
 #include "platform/browser_window.h"
@@ -58,6 +59,8 @@ struct Page {
     bool context_lost = false;
     int twist_steps = 0;   // frames the twist has moved on since the start
     int shown_frame = -1;  // the twist steps of the frame on screen
+    View shown_view{};     // and its view
+    std::string shown_view_text;
 };
 
 Page page;
@@ -99,6 +102,7 @@ PageWindow window;
 void draw() {
     if (page.context_lost) return;
     const bool moving_on = !viewer.paused;
+    page.shown_view = viewer_view();
     draw_viewer_frame([](const ViewerFrame& frame) { page.buffer.draw_scene(frame.figure, frame.camera); });
     page.shown_frame = page.twist_steps;
     if (moving_on) ++page.twist_steps;
@@ -217,6 +221,12 @@ EMSCRIPTEN_KEEPALIVE void polytree_pointer(int x, int y, int down) { on_pointer_
 
 // For tests and pages that embed this one: the frame on screen.
 EMSCRIPTEN_KEEPALIVE int polytree_frame() { return page.shown_frame; }
+
+// The view of the frame on screen as text; valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char* polytree_view() {
+    page.shown_view_text = write_view(page.shown_view);
+    return page.shown_view_text.c_str();
+}
 
 EMSCRIPTEN_KEEPALIVE int polytree_segments() { return page.shown_frame < 0 ? 0 : page.buffer.segments(); }
 

@@ -70,11 +70,15 @@
   canvas.addEventListener('pointermove', (event) => pointer(event, (event.buttons & 1) !== 0));
 
   // The frame on screen: its number (the twist's steps, as polytree-render
-  // --frame counts them; null before the first) and its segment count.
+  // --frame counts them; null before the first), its segment count, and its
+  // view as text (null before the first), which polytree-render --view and
+  // the native viewer open.
+  const shown = () => ready() && Module._polytree_frame() >= 0;
   Object.defineProperty(window, 'polytree', {
     value: Object.freeze({
-      frame: () => (ready() && Module._polytree_frame() >= 0 ? Module._polytree_frame() : null),
+      frame: () => (shown() ? Module._polytree_frame() : null),
       segments: () => (ready() ? Module._polytree_segments() : 0),
+      view: () => (shown() ? UTF8ToString(Module._polytree_view()) : null),
     }),
     enumerable: true,
   });

@@ -157,11 +157,11 @@ function lit(picture) {
   return count;
 }
 
-function rendered(words, frameNumber, size) {
+function rendered(args) {
   const work = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
   try {
     const file = path.join(work, 'frame.png');
-    execFileSync(render, [...words, '--frame', String(frameNumber), '--size', size, '-o', file]);
+    execFileSync(render, [...args, '-o', file]);
     return readFileSync(file);
   } finally {
     rmSync(work, { recursive: true, force: true });
@@ -183,7 +183,7 @@ function helpText() {
 
 const CASES = {
   // The default page answered No: a paused frame is polytree-render's frame
-  // of the number the page reports.
+  // of the number the page reports, and of the view it reports.
   async paused_frame_is_polytree_renders(browser, base) {
     const page = await openPage(browser, base);
     await answer(page, 'Escape');
@@ -192,7 +192,10 @@ const CASES = {
     await page.keyboard.press('Space');
     const number = await framesStand(page);
     const shown = await shot(page);
-    const expected = await decode(rendered(['B3', 'L7'], number, '640x480'));
+    const expected = await decode(rendered(['B3', 'L7', '--frame', String(number), '--size', '640x480']));
+    const view = await page.evaluate(() => window.polytree.view());
+    check(view.startsWith('B3 L7 G3 v1 ') && view.endsWith(' paused'), `the page's view: ${view}`);
+    check(differing(await decode(rendered(['--view', view])), expected) === 0, `--view '${view}' is another frame`);
     const count = differing(shown, expected);
     console.log(`  frame ${number}: ${count} pixels differ from polytree-render's, ${lit(shown)} lit`);
     check(lit(shown) > 5000, 'the canvas is (nearly) blank');
