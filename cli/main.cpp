@@ -236,12 +236,11 @@ int write_frames(const RenderRequest& r, Scene scene) {
         }
         OutputFile out(name);
         if (!out.ok()) return complain(EXIT_FAILED, out.error());
+        const std::string view = write_view(view_of(scene));
         render_picture(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!write_png(out.fd(), picture, write_view(view_of(scene)), error)) {
-            return complain(EXIT_FAILED, error);
-        }
+        if (!write_png(out.fd(), picture, view, error)) return complain(EXIT_FAILED, error);
         if (!out.commit()) return complain(EXIT_FAILED, out.error());
         progress.update(i + 1);
     }

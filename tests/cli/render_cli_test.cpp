@@ -440,9 +440,10 @@ std::string view_in(const fs::path& path) {
     return view;
 }
 
-// A PNG keeps the view of its frame: given back as --view, as the words, or
-// through --view-of, it draws the same file byte for byte; flags beside it
-// override their fields, and a picture that keeps no view is refused.
+// A PNG, still or numbered frame, keeps the view of its own frame: given
+// back as --view, as the words, or through --view-of, it draws the same
+// file byte for byte; flags beside it override their fields, and a picture
+// that keeps no view is refused.
 TEST_F(RenderCli, ViewsKeptInPicturesRedrawThemExactly) {
     const std::string flags = "B5 L4 --frame 20 --pitch 20 --yaw 35 --camera 1.617,-1.026,-2.309 --size 320x240";
     if (!render(flags + " -o first.png")) return;
@@ -457,8 +458,10 @@ TEST_F(RenderCli, ViewsKeptInPicturesRedrawThemExactly) {
         {view + " --size 320x240", "first.png"},
         {"--view-of first.png", "first.png"},
         {"--view-of first.png --frame 0 --pitch 0 --yaw 0 --camera 0,0,-3.5 B3 L7", "start.png"},
+        {"--view-of f-21.png", "f-21.png"},
     };
     if (!render("--size 320x240 -o start.png")) return;
+    if (!render(flags + " --frames 3 -o 'f-%d.png'")) return;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args);
         if (!render(row.args + " -o again.png")) continue;
