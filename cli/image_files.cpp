@@ -39,10 +39,11 @@ bool write_png(int fd, const Picture& picture, const std::string& view, std::str
     // skip one.
     PngErrors errors;
     std::vector<png_bytep> rows(static_cast<std::size_t>(picture.height));
+    const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.channels();
     for (int y = 0; y < picture.height; ++y) {
         // GL's rows come bottom first.
-        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(
-            picture.rgb.data() + static_cast<std::size_t>(picture.height - 1 - y) * picture.width * 3);
+        rows[static_cast<std::size_t>(y)] =
+            const_cast<png_bytep>(picture.pixels.data() + static_cast<std::size_t>(picture.height - 1 - y) * row_bytes);
     }
     png_text text{};
     text.compression = PNG_TEXT_COMPRESSION_NONE;
@@ -55,7 +56,8 @@ bool write_png(int fd, const Picture& picture, const std::string& view, std::str
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
-                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                     picture.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         if (!view.empty()) png_set_text(png, info, &text, 1);
         png_write_info(png, info);
         png_write_image(png, rows.data());
@@ -71,7 +73,7 @@ bool write_png(int fd, const Picture& picture, const std::string& view, std::str
     return written;
 }
 
-bool read_png_view(const std::string& path, int& width, int& height, std::string& view) {
+bool read_png_facts(const std::string& path, PngFacts& facts) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
     // A file cut short lacks the closing chunk; one that has it was
@@ -87,11 +89,13 @@ bool read_png_view(const std::string& path, int& width, int& height, std::string
     volatile bool read = false;
     volatile png_uint_32 found_width = 0;
     volatile png_uint_32 found_height = 0;
+    volatile png_byte found_type = 0;
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
         png_init_io(png, file);
         png_read_info(png, info);
         found_width = png_get_image_width(png, info);
         found_height = png_get_image_height(png, info);
+        found_type = png_get_color_type(png, info);
         png_textp texts = nullptr;
         const int count = png_get_text(png, info, &texts, nullptr);
         for (int i = 0; i < count; ++i) {
@@ -102,9 +106,10 @@ bool read_png_view(const std::string& path, int& width, int& height, std::string
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     if (!read) return false;
-    width = static_cast<int>(found_width);
-    height = static_cast<int>(found_height);
-    view = found;
+    facts.width = static_cast<int>(found_width);
+    facts.height = static_cast<int>(found_height);
+    facts.alpha = (found_type & PNG_COLOR_MASK_ALPHA) != 0;
+    facts.view = found;
     return true;
 }
 
@@ -120,7 +125,7 @@ ColorMapObject* GifWriter::make_map(const std::vector<Colour>& palette) {
     while (size < static_cast<int>(palette.size())) size *= 2;
     std::vector<GifColorType> colours(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
     for (std::size_t i = 0; i < palette.size(); ++i) {
-        colours[i] = GifColorType{palette[i].r, palette[i].g, palette[i].b};
+        colours[i] = GifColorType{palette[i].r, palette[i].g, palette[i].b};  // the clear entry is black
     }
     return GifMakeMapObject(size, colours.data());
 }
@@ -176,14 +181,16 @@ bool GifWriter::add(const Picture& picture, std::string& error) {
     // the quick way.
     std::vector<Colour> palette = global_;
     indices_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-    const std::uint8_t* rgb = picture.rgb.data();
+    const int channels = picture.channels();
     std::size_t last = 0;
     for (int row = 0; row < height_; ++row) {
         // GIF rows go top down; GL's come bottom first.
-        const std::uint8_t* source = rgb + static_cast<std::size_t>(height_ - 1 - row) * width_ * 3;
+        const std::uint8_t* source =
+            picture.pixels.data() + static_cast<std::size_t>(height_ - 1 - row) * width_ * channels;
         std::uint8_t* target = indices_.data() + static_cast<std::size_t>(row) * width_;
-        for (int x = 0; x < width_; ++x, source += 3) {
-            const Colour c{source[0], source[1], source[2]};
+        for (int x = 0; x < width_; ++x, source += channels) {
+            const bool clear = picture.alpha && source[3] == 0;
+            const Colour c = clear ? Colour{0, 0, 0, true} : Colour{source[0], source[1], source[2], false};
             if (last >= palette.size() || !(palette[last] == c)) {
                 last = 0;
                 while (last < palette.size() && !(palette[last] == c)) ++last;
@@ -205,10 +212,13 @@ bool GifWriter::add(const Picture& picture, std::string& error) {
     if (palette.size() > global_.size()) local = make_map(palette);
 
     GraphicsControlBlock control{};
-    control.DisposalMode = DISPOSAL_UNSPECIFIED;
+    control.DisposalMode = picture.alpha ? DISPOSE_BACKGROUND : DISPOSAL_UNSPECIFIED;
     control.UserInputFlag = false;
     control.DelayTime = delay_cs_;
     control.TransparentColor = NO_TRANSPARENT_COLOR;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        if (palette[i].clear) control.TransparentColor = static_cast<int>(i);
+    }
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     bool ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof(extension), extension) == GIF_OK &&

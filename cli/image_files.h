@@ -7,11 +7,15 @@
 
 struct ColorMapObject;  // giflib's
 
-// A frame as GL reads it back: 8-bit RGB, bottom row first.
+// A frame as GL reads it back: 8-bit RGB, or RGBA with alpha 0 off the
+// figure, bottom row first.
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgb;
+    bool alpha = false;
+    std::vector<std::uint8_t> pixels;
+
+    int channels() const { return alpha ? 4 : 3; }
 };
 
 // The keys of a PNG's text chunks: the view of its frame (core/view.h), and
@@ -20,18 +24,27 @@ struct Picture {
 constexpr char PNG_VIEW_KEY[] = "polytree-view";
 constexpr char PNG_DRAWN_BY_KEY[] = "polytree-drawn-by";
 
-// Writes the picture as an 8-bit RGB PNG to the open file fd (left open),
-// with the text of its frame's view in a text chunk when not empty.
+// Writes the picture as an 8-bit RGB or RGBA PNG to the open file fd (left
+// open), with the text of its frame's view in a text chunk when not empty.
 bool write_png(int fd, const Picture& picture, const std::string& view, std::string& error);
 
-// The size of a PNG file that write_png completed, and the text of its view
-// ("" for a PNG without one): false when the file is missing, not a PNG or
-// cut short.
-bool read_png_view(const std::string& path, int& width, int& height, std::string& view);
+// What a PNG that write_png completed holds besides its pixels.
+struct PngFacts {
+    int width = 0;
+    int height = 0;
+    bool alpha = false;
+    std::string view;  // "" for a PNG without one
+};
+
+// False when the file is missing, not a PNG or cut short.
+bool read_png_facts(const std::string& path, PngFacts& facts);
 
 // An endless-looping GIF animation written frame by frame to the open file
 // fd (left open). Each frame's palette is made of the colours present in
 // it, so nothing is lost; a frame with more than 256 colours is refused.
+// Pictures with alpha get one transparent palette entry for the pixels of
+// alpha 0, and each frame gives its area back to the background when the
+// next one comes, so that no earlier frame shows through.
 class GifWriter {
 public:
     GifWriter(int fd, int width, int height, int delay_ms);
@@ -45,7 +58,8 @@ public:
 private:
     struct Colour {
         std::uint8_t r, g, b;
-        bool operator==(const Colour& o) const { return r == o.r && g == o.g && b == o.b; }
+        bool clear;  // the transparent entry
+        bool operator==(const Colour& o) const { return r == o.r && g == o.g && b == o.b && clear == o.clear; }
     };
     bool start(const std::vector<Colour>& palette, std::string& error);
     static ColorMapObject* make_map(const std::vector<Colour>& palette);

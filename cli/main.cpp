@@ -95,7 +95,9 @@ void render_picture(FrameWorker& worker, const RenderRequest& r, const Scene& sc
     draw_from(worker, scene, more);
     picture.width = r.width;
     picture.height = r.height;
-    read_rgb(r.width, r.height, picture.rgb);
+    // The framebuffer is cleared to alpha 0 and the lines drawn opaque.
+    picture.alpha = r.transparent;
+    read_pixels(r.width, r.height, r.transparent, picture.pixels);
 }
 
 int bench(const RenderRequest& r, Scene scene) {
@@ -168,6 +170,7 @@ VideoSettings video_settings(const RenderRequest& r) {
     v.crf = r.crf.value_or(-1);
     v.lossless = r.lossless;
     v.full_colour = r.full_colour;
+    v.alpha = r.transparent;
     return v;
 }
 
@@ -209,16 +212,15 @@ void remove_leftovers(const RenderRequest& r) {
     }
 }
 
-// Whether the file is a complete frame of this size whose view is the one
-// it would be drawn with now, but for the twist.
+// Whether the file is a complete frame of this size and background whose
+// view is the one it would be drawn with now, but for the twist.
 bool already_drawn(const std::string& name, const RenderRequest& r, const View& expected) {
-    int width = 0;
-    int height = 0;
-    std::string text;
+    PngFacts facts;
     View found{};
     std::string ignored;
-    return read_png_view(name, width, height, text) && width == r.width && height == r.height && !text.empty() &&
-           read_view(text, found, ignored) && same_but_twist(found, expected);
+    return read_png_facts(name, facts) && facts.width == r.width && facts.height == r.height &&
+           facts.alpha == r.transparent && !facts.view.empty() && read_view(facts.view, found, ignored) &&
+           same_but_twist(found, expected);
 }
 
 int write_frames(const RenderRequest& r, Scene scene) {
@@ -271,25 +273,23 @@ int main(int argc, char** argv) {
 
     std::optional<View> picture_view;
     if (!r.view_of.empty()) {
-        int width = 0;
-        int height = 0;
-        std::string text;
+        PngFacts facts;
         std::string error;
-        if (!read_png_view(r.view_of, width, height, text)) {
+        if (!read_png_facts(r.view_of, facts)) {
             return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': not a complete PNG file");
         }
-        if (text.empty()) {
+        if (facts.view.empty()) {
             return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of +
                                                     "': the picture keeps no view (only PNGs that this "
                                                     "polytree-render wrote do; an older release's do not)");
         }
         picture_view.emplace();
-        if (!read_view(text, *picture_view, error)) {
+        if (!read_view(facts.view, *picture_view, error)) {
             return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': " + error);
         }
         if (r.width == 0) {
-            r.width = width;
-            r.height = height;
+            r.width = facts.width;
+            r.height = facts.height;
         }
     }
     const View view = view_to_draw(r, picture_view ? &*picture_view : nullptr);

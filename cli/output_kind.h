@@ -3,12 +3,15 @@
 // and the quality scale of each kind of video: shared by the arguments'
 // checks, their help and the video writer.
 
-enum class OutputKind { none, png, gif, png_frames, mp4, webm };
+enum class OutputKind { none, png, gif, png_frames, mp4, webm, mov };
 
 // Whether the kind is a video file written through FFmpeg.
-inline bool is_video(OutputKind kind) { return kind == OutputKind::mp4 || kind == OutputKind::webm; }
+inline bool is_video(OutputKind kind) {
+    return kind == OutputKind::mp4 || kind == OutputKind::webm || kind == OutputKind::mov;
+}
 
-// The highest CRF each video codec takes: x264's and libvpx's scales.
+// The highest CRF each video codec takes: x264's and libvpx's scales
+// (ProRes, in .mov, has none).
 constexpr int max_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 51 : 63; }
 
 // The quality a codec uses when none is asked for: x264's 18 and libvpx's

@@ -83,10 +83,11 @@ OutputKind kind_of(std::string file) {
            : ends_with(".gif")  ? OutputKind::gif
            : ends_with(".mp4")  ? OutputKind::mp4
            : ends_with(".webm") ? OutputKind::webm
+           : ends_with(".mov")  ? OutputKind::mov
                                 : OutputKind::none;
 }
 
-const char* const FORMATS = ".png, .gif, .mp4 or .webm";
+const char* const FORMATS = ".png, .gif, .mp4, .webm or .mov";
 
 // Why flags given together with this output cannot be honoured, or "".
 std::string conflict(const RenderRequest& r, const CLI::App& app) {
@@ -105,7 +106,19 @@ std::string conflict(const RenderRequest& r, const CLI::App& app) {
     }
     if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
     for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
-        if (given(flag) && !video) return std::string(flag) + " applies to .mp4 and .webm output only";
+        if (given(flag) && !video) return std::string(flag) + " applies to .mp4, .webm and .mov output only";
+        if (given(flag) && r.kind == OutputKind::mov && std::string(flag) != "--fps") {
+            return std::string(flag) + " applies to .mp4 and .webm only: .mov is ProRes 4444, every pixel's colour "
+                                       "at a quality of its own";
+        }
+    }
+    if (r.transparent && r.kind == OutputKind::mp4) {
+        return "--background none: H.264 has no transparency: write .webm (VP9 with alpha) or .mov (ProRes 4444 "
+               "with alpha)";
+    }
+    if (r.transparent && r.kind == OutputKind::webm && (r.full_colour || r.lossless)) {
+        return std::string(r.lossless ? "--lossless" : "--full-colour") +
+               " with --background none: VP9's alpha is 4:2:0 only (write .mov for full colour with alpha)";
     }
     if (r.lossless && r.kind == OutputKind::mp4) {
         return "--lossless writes .webm only (VP9 in RGB): H.264 has no lossless form that browsers play";
@@ -127,15 +140,16 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     CLI::App app(
         "Draws the polygon tree exactly as the PolyTree viewer shows it, off-screen\n"
         "(OpenGL through EGL, no window or screen), as a PNG still, numbered PNG\n"
-        "frames, an animated GIF, an MP4 (H.264) or WebM (VP9) video, or times its\n"
-        "frames: give -o FILE.png, -o 'FILE-%04d.png', -o FILE.gif, -o FILE.mp4,\n"
-        "-o FILE.webm or --bench SECONDS.\n",
+        "frames, an animated GIF, an MP4 (H.264), WebM (VP9) or MOV (ProRes 4444)\n"
+        "video, or times its frames: give -o FILE.png, -o 'FILE-%04d.png',\n"
+        "-o FILE.gif, -o FILE.mp4, -o FILE.webm, -o FILE.mov or --bench SECONDS.\n",
         "polytree-render");
     app.footer(
         "The figure has a few exact colours, so a GIF's palette is made of the colours\n"
         "present and loses nothing; a frame with more than 256 colours is an error.\n"
         "Videos are 4:2:0 BT.709 (browsers play them everywhere) unless --full-colour\n"
         "or --lossless; an .mp4 keeps its index at the front to play while loading.\n"
+        "A .mov is ProRes 4444 (10-bit 4:4:4), the format video editors take.\n"
         "Each file is written under a temporary name and renamed when complete.\n\n"
         "Exit codes: 0 done; 1 the render failed (no EGL display, no memory, a write\n"
         "error); 2 bad arguments (nothing written).");
@@ -163,8 +177,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         app.add_option("-o,--output",
                        "the extension chooses: .png one still, or with a\n"
                        "number field (%d, %05d...) one PNG per frame; .gif,\n"
-                       ".mp4 (H.264) or .webm (VP9) an animation. %% is a\n"
-                       "percent sign")
+                       ".mp4 (H.264), .webm (VP9) or .mov (ProRes) an\n"
+                       "animation. %% is a percent sign")
             ->option_text("FILE")
             ->each([&r](const std::string& file) {
                 if (file.empty()) throw CLI::ValidationError("expected a file name");
@@ -274,6 +288,15 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.add_flag("--lossless", r.lossless,
                  ".webm: VP9 lossless in RGB, every pixel as in the\n"
                  "PNG still (large files)");
+    app.add_option("--background",
+                   "black (the default), or none: transparent off the\n"
+                   "figure in .png (RGBA), .gif, .webm (VP9 with alpha)\n"
+                   "and .mov (ProRes 4444 with alpha); .mp4 has none")
+        ->type_name("COLOUR")
+        ->each([&r](const std::string& text) {
+            if (text != "black" && text != "none") throw CLI::ValidationError(in_quotes(text) + ": expected black or none");
+            r.transparent = text == "none";
+        });
     app.add_flag("--resume", r.resume,
                  "numbered .png frames: keep the frames already\n"
                  "written with the same words and size, draw the rest");

@@ -33,6 +33,7 @@ struct RenderRequest {
     bool lossless = false;
     bool full_colour = false;
     bool resume = false;
+    bool transparent = false;  // --background none
     std::optional<double> bench_seconds;
 };
 

@@ -38,11 +38,25 @@ std::string size_text(long long width, long long height) {
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
-bool four_two_zero(const VideoSettings& s) { return !s.lossless && !s.full_colour; }
+bool four_two_zero(const VideoSettings& s) { return s.kind != OutputKind::mov && !s.lossless && !s.full_colour; }
 
 AVPixelFormat pixel_format(const VideoSettings& s) {
+    // ProRes 4444: 10 bits, every pixel's colour, and its alpha.
+    if (s.kind == OutputKind::mov) return s.alpha ? AV_PIX_FMT_YUVA444P10LE : AV_PIX_FMT_YUV444P10LE;
     if (s.lossless) return AV_PIX_FMT_GBRP;  // RGB planes: nothing converted, nothing lost
+    if (s.alpha) return AV_PIX_FMT_YUVA420P;  // libvpx codes VP9's alpha as a 4:2:0 plane of its own
     return s.full_colour ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
+}
+
+struct Container {
+    const char* encoder;
+    const char* format;
+};
+
+Container container_of(OutputKind kind) {
+    if (kind == OutputKind::mp4) return {"libx264", "mp4"};
+    if (kind == OutputKind::mov) return {"prores_ks", "mov"};
+    return {"libvpx-vp9", "webm"};
 }
 
 }  // namespace
@@ -62,7 +76,8 @@ std::string video_settings_error(const VideoSettings& s) {
             return size + " at " + std::to_string(s.fps) +
                    " fps: beyond H.264's largest level (8192x4320 at 60 fps fits)";
         }
-    } else if (w > VP9_SIDE || h > VP9_SIDE || w * h > VP9_FRAME_SAMPLES || w * h * s.fps > VP9_SAMPLES_PER_SECOND) {
+    } else if (s.kind == OutputKind::webm && (w > VP9_SIDE || h > VP9_SIDE || w * h > VP9_FRAME_SAMPLES ||
+                                              w * h * s.fps > VP9_SAMPLES_PER_SECOND)) {
         return size + " at " + std::to_string(s.fps) + " fps: beyond VP9's largest level (8192x4352 at 120 fps fits)";
     }
     return "";
@@ -120,7 +135,8 @@ bool VideoFile::start(std::string& error) {
     State& s = *state_;
     const VideoSettings& v = s.settings;
     const bool mp4 = v.kind == OutputKind::mp4;
-    const char* encoder_name = mp4 ? "libx264" : "libvpx-vp9";
+    const Container container = container_of(v.kind);
+    const char* encoder_name = container.encoder;
     // x264's and libvpx's reports of their settings are not for a user.
     av_log_set_level(AV_LOG_ERROR);
     const AVCodec* encoder = avcodec_find_encoder_by_name(encoder_name);
@@ -128,7 +144,7 @@ bool VideoFile::start(std::string& error) {
         error = std::string("this FFmpeg has no ") + encoder_name + " encoder";
         return false;
     }
-    int code = avformat_alloc_output_context2(&s.format, nullptr, mp4 ? "mp4" : "webm", s.path.c_str());
+    int code = avformat_alloc_output_context2(&s.format, nullptr, container.format, s.path.c_str());
     if (code < 0) {
         error = "FFmpeg: cannot set up the container: " + av_error(code);
         return false;
@@ -167,6 +183,10 @@ bool VideoFile::start(std::string& error) {
         // x264 picks the lowest level that fits the size and rate itself.
         av_dict_set(&options, "preset", "medium", 0);
         av_dict_set(&options, "crf", crf.c_str(), 0);
+    } else if (v.kind == OutputKind::mov) {
+        // The 4444 profile's own quality; its alpha at 16 bits.
+        av_dict_set(&options, "profile", "4444", 0);
+        av_dict_set(&options, "vendor", "apl0", 0);
     } else {
         // libvpx at its defaults (good quality, speed 1, one thread a frame)
         // is several times slower than x264; speed 4 with row threading
@@ -195,7 +215,8 @@ bool VideoFile::start(std::string& error) {
     s.stream->time_base = c->time_base;
     s.stream->avg_frame_rate = c->framerate;
 
-    s.scaler = sws_getContext(v.width, v.height, AV_PIX_FMT_RGB24, v.width, v.height, c->pix_fmt,
+    s.scaler = sws_getContext(v.width, v.height, v.alpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24, v.width, v.height,
+                              c->pix_fmt,
                               SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
     if (s.scaler == nullptr) {
         error = "FFmpeg: no conversion from RGB to the video's pixel format";
@@ -253,6 +274,11 @@ bool VideoFile::add(const Picture& picture, std::string& error) {
         frame->format = s.codec->pix_fmt;
         frame->width = s.codec->width;
         frame->height = s.codec->height;
+        // ProRes writes each frame's own colour tags, not the stream's.
+        frame->color_primaries = s.codec->color_primaries;
+        frame->color_trc = s.codec->color_trc;
+        frame->colorspace = s.codec->colorspace;
+        frame->color_range = s.codec->color_range;
         if (av_frame_get_buffer(frame, 0) < 0) av_frame_free(&frame);
     }
     // A codec may still hold the pictures of a frame it was given: then
@@ -263,8 +289,8 @@ bool VideoFile::add(const Picture& picture, std::string& error) {
         return false;
     }
     // GL's rows come bottom first: start at the last row, step backwards.
-    const int stride = picture.width * 3;
-    const std::uint8_t* source[1] = {picture.rgb.data() + static_cast<std::size_t>(picture.height - 1) * stride};
+    const int stride = picture.width * picture.channels();
+    const std::uint8_t* source[1] = {picture.pixels.data() + static_cast<std::size_t>(picture.height - 1) * stride};
     const int strides[1] = {-stride};
     sws_scale(s.scaler, source, strides, 0, picture.height, frame->data, frame->linesize);
     frame->pts = s.next_pts++;

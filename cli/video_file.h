@@ -1,6 +1,6 @@
 #pragma once
 // Video files written through FFmpeg's libraries: H.264 in MP4, VP9 in
-// WebM. Frames are converted to the codec's pixel format on the caller's
+// WebM, ProRes 4444 in MOV. Frames are converted to the codec's pixel format on the caller's
 // thread and encoded on a thread of their own, with a small bounded queue
 // between, so drawing goes on while earlier frames are encoded and memory
 // stays the same however many frames there are.
@@ -12,13 +12,14 @@
 #include "cli/output_kind.h"
 
 struct VideoSettings {
-    OutputKind kind = OutputKind::mp4;  // mp4 or webm
+    OutputKind kind = OutputKind::mp4;  // mp4, webm or mov
     int width = 0;
     int height = 0;
     int fps = 60;
     int crf = -1;  // below 0: the codec's default
     bool lossless = false;
     bool full_colour = false;
+    bool alpha = false;  // pictures with alpha, kept: VP9's or ProRes's alpha
 };
 
 // Why a video of these settings cannot be written (an odd size in 4:2:0, a

@@ -181,10 +181,10 @@ void OffscreenGl::release_framebuffer() {
     framebuffer_ = colour_ = depth_ = 0;
 }
 
-void read_rgb(int width, int height, std::vector<std::uint8_t>& rgb) {
-    rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+void read_pixels(int width, int height, bool alpha, std::vector<std::uint8_t>& pixels) {
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (alpha ? 4 : 3));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glReadPixels(0, 0, width, height, alpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
 }
 
 std::string driver_error() {

@@ -54,10 +54,10 @@ private:
 };
 
 // The current framebuffer's pixels from (0, 0), width x height of them,
-// three bytes each, rows from the bottom up, into rgb: resized to fit, so
-// that a loop of frames reuses its memory (fresh pages for every 4K frame
-// cost the kernel more than the copy).
-void read_rgb(int width, int height, std::vector<std::uint8_t>& rgb);
+// RGB or, with alpha, RGBA, a byte each, rows from the bottom up, into
+// pixels: resized to fit, so that a loop of frames reuses its memory (fresh
+// pages for every 4K frame cost the kernel more than the copy).
+void read_pixels(int width, int height, bool alpha, std::vector<std::uint8_t>& pixels);
 
 // The error the current context's driver reports since it was last asked,
 // as a sentence; "" for none.

@@ -2,7 +2,9 @@
 # Times one video job three ways, alternating, on the release build: the
 # direct MP4, numbered PNGs joined by the README's ffmpeg command (what users
 # of comparable tools are told to do), and a GIF of the same frames; then the
-# frame rates of MP4 and WebM at 1080p and 4K. Run it on a quiet machine.
+# frame rates of MP4 and WebM at 1080p and 4K; then each output with a
+# transparent background (--background none) against its opaque form, same
+# frames, alternating. Run it on a quiet machine.
 #   bash scripts/bench_video.sh [ROUNDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,5 +53,20 @@ for size in 1920x1080 3840x2160; do
     end=$(date +%s.%N)
     awk -v s="$size" -v f="$format" -v a="$start" -v b="$end" -v n="$(stat -c %s "rate.$format")" \
       'BEGIN { printf "%s %-4s %5.1f frames/s, %d bytes for 60 frames\n", s, f, 60 / (b - a), n }'
+  done
+done
+echo "== transparent (--background none) against opaque (black): ${words[*]}"
+# Bytes of a file, or of a folder's files.
+bytes() { du -sb "$1" | cut -f1; }
+for round in $(seq "$rounds"); do
+  echo "round $round"
+  for out in 'png/turn-%04d.png' turn.gif turn.webm turn.mov; do
+    for background in black none; do
+      rm -rf png && mkdir png
+      line="$(timed "${out##*.} $background" "$render" "${words[@]}" --background "$background" -o "$out")"
+      target="$out"
+      [ "${out%%/*}" = png ] && target=png
+      echo "$line, $(bytes "$target") bytes"
+    done
   done
 done

@@ -399,6 +399,38 @@ const CASES = {
     check(!(await visible(page, '#question')), 'the question shows');
   },
 
+  // A WebM that polytree-render wrote with --background none plays in a
+  // <video> over the page: the page's colour shows all round the figure,
+  // and no black is left of the background.
+  async transparent_video_shows_the_page_through(browser) {
+    const work = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
+    try {
+      const file = path.join(work, 'clear.webm');
+      execFileSync(render, ['B3', 'L5', 'G2', '--frames', '3', '--background', 'none', '-o', file]);
+      const source = `data:video/webm;base64,${readFileSync(file).toString('base64')}`;
+      const page = await (await browser.newContext()).newPage();
+      await page.setContent(`<body style="margin:0;background:rgb(0,0,255)"><video id="v" muted src="${source}"></video>`);
+      await poll('the video\'s first frame', () => page.evaluate(() => document.getElementById('v').readyState >= 2));
+      const shown = await decode(await page.locator('#v').screenshot());
+      let page_colour = 0;
+      let black = 0;
+      let figure = 0;
+      for (let i = 0; i < shown.rgb.length; i += 3) {
+        const [r, g, b] = [shown.rgb[i], shown.rgb[i + 1], shown.rgb[i + 2]];
+        if (b > 200 && r < 60 && g < 60) page_colour += 1;
+        else if (r < 40 && g < 40 && b < 40) black += 1;
+        else figure += 1;
+      }
+      const total = shown.rgb.length / 3;
+      console.log(`  ${page_colour} pixels of the page's colour, ${figure} of the figure, ${black} black, of ${total}`);
+      check(page_colour > total * 0.8, `the page shows through only ${page_colour} of ${total} pixels`);
+      check(figure > 300, `only ${figure} pixels of the figure`);
+      check(black < total * 0.01, `${black} black pixels: the background is not transparent`);
+    } finally {
+      rmSync(work, { recursive: true, force: true });
+    }
+  },
+
   async lost_context_comes_back(browser, base) {
     const page = await openPage(browser, base);
     await answer(page, 'Escape');
