@@ -299,7 +299,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         });
     app.add_flag("--resume", r.resume,
                  "numbered .png frames: keep the frames already\n"
-                 "written with the same words and size, draw the rest");
+                 "written with the same view (but for the twist),\n"
+                 "size and background, draw the rest");
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
