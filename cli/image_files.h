@@ -19,21 +19,24 @@ struct Picture {
 };
 
 // The keys of a PNG's text chunks: the view of its frame (core/view.h), and
-// one kept for what drew it (the program, its build, the GL driver), so
-// that the view chunk stays a pure view.
+// what drew it (the program's version, the GL driver's renderer and
+// version), kept apart so that the view chunk stays a pure view.
 constexpr char PNG_VIEW_KEY[] = "polytree-view";
 constexpr char PNG_DRAWN_BY_KEY[] = "polytree-drawn-by";
 
 // Writes the picture as an 8-bit RGB or RGBA PNG to the open file fd (left
-// open), with the text of its frame's view in a text chunk when not empty.
-bool write_png(int fd, const Picture& picture, const std::string& view, std::string& error);
+// open), with the text of its frame's view and what drew it in text chunks,
+// each when not empty.
+bool write_png(int fd, const Picture& picture, const std::string& view, const std::string& drawn_by,
+               std::string& error);
 
 // What a PNG that write_png completed holds besides its pixels.
 struct PngFacts {
     int width = 0;
     int height = 0;
     bool alpha = false;
-    std::string view;  // "" for a PNG without one
+    std::string view;      // "" for a PNG without one
+    std::string drawn_by;  // "" for a PNG without it
 };
 
 // False when the file is missing, not a PNG or cut short.

@@ -16,9 +16,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <string>
 
+#include "cli/frame_check.h"
 #include "cli/image_files.h"
 #include "cli/output_file.h"
 #include "cli/progress.h"
@@ -128,6 +128,18 @@ int bench(const RenderRequest& r, Scene scene) {
     return EXIT_DONE;
 }
 
+// What draws the frames: this program's version and the GL driver's, in
+// every PNG, so that a farm can tell frames drawn by another build or
+// driver (which light some pixels differently). GL_RENDERER names LLVM on
+// llvmpipe, not Mesa: GL_VERSION does.
+std::string drawn_by() {
+    const auto text = [](GLenum name) {
+        const char* value = reinterpret_cast<const char*>(glGetString(name));
+        return std::string(value != nullptr ? value : "unknown");
+    };
+    return std::string("polytree-render ") + POLYTREE_VERSION + "; " + text(GL_RENDERER) + "; " + text(GL_VERSION);
+}
+
 int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     const bool large = static_cast<long>(r.width) * r.height >= LARGE_PICTURE;
     Progress progress("still", 2, large);
@@ -137,7 +149,9 @@ int write_still(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     std::string error;
     if (gl_failed(error)) return complain(EXIT_FAILED, error);
     progress.update(1);
-    if (!write_png(out.fd(), picture, write_view(view_of(scene)), error)) return complain(EXIT_FAILED, error);
+    if (!write_png(out.fd(), picture, write_view(view_of(scene)), drawn_by(), error)) {
+        return complain(EXIT_FAILED, error);
+    }
     progress.update(2);
     return EXIT_DONE;
 }
@@ -201,26 +215,22 @@ std::string frames_folder_error(const RenderRequest& r) {
 // Temporary files a killed run left for frames of this range. Only this
 // range's: other runs may be writing the rest into the same folder.
 void remove_leftovers(const RenderRequest& r) {
-    namespace fs = std::filesystem;
-    std::set<std::string> names;
-    for (long f = r.frame; f < static_cast<long>(r.frame) + r.frames; ++f) names.insert(r.output.name_of(f));
-    const std::string prefix = folder_of(r.output.name_of(r.frame));
     std::error_code ignored;
-    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
-        const std::string behind = name_behind_temporary(entry.path().filename().string());
-        if (!behind.empty() && names.count(prefix + behind) > 0) fs::remove(entry.path(), ignored);
+    for (const std::string& leftover : leftovers_of(r.output, r.frame, r.frames)) {
+        std::filesystem::remove(leftover, ignored);
     }
 }
 
-// Whether the file is a complete frame of this size and background whose
-// view is the one it would be drawn with now, but for the twist.
-bool already_drawn(const std::string& name, const RenderRequest& r, const View& expected) {
+// Whether the file is a complete frame of this size and background, drawn
+// by this program and driver, whose view is the one it would be drawn with
+// now, but for the twist.
+bool already_drawn(const std::string& name, const RenderRequest& r, const View& expected, const std::string& by) {
     PngFacts facts;
     View found{};
     std::string ignored;
     return read_png_facts(name, facts) && facts.width == r.width && facts.height == r.height &&
-           facts.alpha == r.transparent && !facts.view.empty() && read_view(facts.view, found, ignored) &&
-           same_but_twist(found, expected);
+           facts.alpha == r.transparent && facts.drawn_by == by && !facts.view.empty() &&
+           read_view(facts.view, found, ignored) && same_but_twist(found, expected);
 }
 
 int write_frames(const RenderRequest& r, Scene scene) {
@@ -229,9 +239,10 @@ int write_frames(const RenderRequest& r, Scene scene) {
     std::string error;
     Picture picture;
     FrameWorker worker;
+    const std::string by = drawn_by();
     for (int i = 0; i < r.frames; ++i) {
         const std::string name = r.output.name_of(static_cast<long>(r.frame) + i);
-        if (r.resume && already_drawn(name, r, view_of(scene))) {
+        if (r.resume && already_drawn(name, r, view_of(scene), by)) {
             next_frame(scene);
             progress.update(i + 1);
             continue;
@@ -242,11 +253,24 @@ int write_frames(const RenderRequest& r, Scene scene) {
         render_picture(worker, r, scene, i + 1 < r.frames, picture);
         next_frame(scene);
         if (gl_failed(error)) return complain(EXIT_FAILED, error);
-        if (!write_png(out.fd(), picture, view, error)) return complain(EXIT_FAILED, error);
+        if (!write_png(out.fd(), picture, view, by, error)) return complain(EXIT_FAILED, error);
         if (!out.commit()) return complain(EXIT_FAILED, out.error());
         progress.update(i + 1);
     }
     return EXIT_DONE;
+}
+
+// Lists what is wrong with the frames, then a summary. No GL needed.
+int check(const RenderRequest& r) {
+    const long last = static_cast<long>(r.frame) + r.frames - 1;
+    const std::vector<std::string> problems = check_frames(*r.check, r.frame, r.frames);
+    for (const std::string& problem : problems) std::printf("%s\n", problem.c_str());
+    if (problems.empty()) {
+        std::printf("frames %d to %ld: whole, each of the same size, background, view and drawing\n", r.frame, last);
+        return EXIT_DONE;
+    }
+    std::printf("frames %d to %ld: %zu problem%s\n", r.frame, last, problems.size(), problems.size() == 1 ? "" : "s");
+    return EXIT_FAILED;
 }
 
 }  // namespace
@@ -270,6 +294,7 @@ int main(int argc, char** argv) {
         return EXIT_DONE;
     }
     RenderRequest r = parsed.request;
+    if (r.check) return check(r);
 
     std::optional<View> picture_view;
     if (!r.view_of.empty()) {

@@ -101,8 +101,12 @@ std::string conflict(const RenderRequest& r, const CLI::App& app) {
     if (r.kind == OutputKind::png_frames && !given("--frames")) {
         return "a number field in the name writes a sequence of frames: give --frames N";
     }
+    if (r.check) {
+        if (!given("--frames")) return "--check needs --frames K: the number of frames the range should hold";
+        return "";
+    }
     if (given("--frames") && !animated) {
-        return "--frames applies to .gif, .mp4, .webm and numbered .png frames only";
+        return "--frames applies to .gif, .mp4, .webm, .mov and numbered .png frames only";
     }
     if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
     for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
@@ -152,7 +156,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         "A .mov is ProRes 4444 (10-bit 4:4:4), the format video editors take.\n"
         "Each file is written under a temporary name and renamed when complete.\n\n"
         "Exit codes: 0 done; 1 the render failed (no EGL display, no memory, a write\n"
-        "error); 2 bad arguments (nothing written).");
+        "error), or --check found the range not whole; 2 bad arguments (nothing\n"
+        "written).");
     app.get_formatter()->column_width(20);
     app.get_formatter()->label("Positionals", "Words");
     app.get_formatter()->label("OPTIONS", "FLAGS");
@@ -301,6 +306,24 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                  "numbered .png frames: keep the frames already\n"
                  "written with the same view (but for the twist),\n"
                  "size and background, draw the rest");
+    CLI::Option* check =
+        app.add_option("--check",
+                       "numbered .png frames: look over frames N to N+K-1\n"
+                       "of --frame N --frames K (a name with one number\n"
+                       "field) and list each that is missing, cut short,\n"
+                       "of another size, background, view (but for the\n"
+                       "twist), program or driver, and what killed runs\n"
+                       "left; exit 0 only when the range is whole")
+            ->type_name("FILE")
+            ->each([&r](const std::string& text) {
+                NamePattern pattern = read_name_pattern(text);
+                if (!pattern.error.empty()) throw CLI::ValidationError(pattern.error);
+                if (pattern.fields != 1) {
+                    throw CLI::ValidationError(in_quotes(text) + ": expected a name with one number field (%d or %0Nd)");
+                }
+                r.check = pattern;
+            })
+            ->excludes(output);
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
@@ -309,7 +332,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             r.bench_seconds = number(text, std::numeric_limits<double>::denorm_min(), 86400.0,
                                      "a number of seconds above 0, at most 86400");
         })
-        ->excludes(output);
+        ->excludes(output)
+        ->excludes(check);
     app.set_help_flag("-h,--help", "this text");
     app.set_version_flag("--version", "polytree-render " + version, "the program's version");
 
@@ -362,7 +386,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     } else if (!flags.empty()) {
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();
-    } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds) {
+    } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds && !r.check) {
         parsed.error = std::string("nothing to do: give -o FILE (") + FORMATS + ") or --bench SECONDS (see --help)";
     } else if (parsed.message.empty()) {
         parsed.error = conflict(r, app);

@@ -34,6 +34,7 @@ struct RenderRequest {
     bool full_colour = false;
     bool resume = false;
     bool transparent = false;  // --background none
+    std::optional<NamePattern> check;  // --check: the frames to look over
     std::optional<double> bench_seconds;
 };
 

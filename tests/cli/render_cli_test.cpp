@@ -162,11 +162,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs the renderer in the test's own folder, as a shell would.
-    Outcome run(const std::string& args) {
+    // Runs the renderer in the test's own folder, as a shell would, with
+    // the environment's words before it.
+    Outcome run(const std::string& args, const std::string& environment = "") {
         const fs::path err = dir_.parent_path() / (dir_.filename().string() + ".stderr");
-        const std::string command = "cd " + dir_.string() + " && " + POLYTREE_RENDER + " " + args + " 2>" +
-                                    err.string() + " >/dev/null";
+        const std::string command = "cd " + dir_.string() + " && " + environment + " " + POLYTREE_RENDER + " " +
+                                    args + " 2>" + err.string() + " >/dev/null";
         const int status = std::system(command.c_str());
         std::ifstream in(err);
         Outcome r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(std::istreambuf_iterator<char>(in), {})};
@@ -199,8 +200,8 @@ protected:
     }
 
     // Runs the renderer where a picture is expected.
-    bool render(const std::string& args) {
-        const Outcome r = run(args);
+    bool render(const std::string& args, const std::string& environment = "") {
+        const Outcome r = run(args, environment);
         EXPECT_EQ(r.code, 0) << args << ": " << r.err;
         return r.code == 0;
     }
@@ -361,6 +362,40 @@ TEST_F(RenderCli, TransparentPicturesAreTheStillOverNothing) {
     }
 }
 
+// --check looks over a range of frames: each fault that a farm's jobs can
+// leave is named with its frame, and only a whole, uniform range passes.
+TEST_F(RenderCli, CheckNamesWhatARangeOfFramesLacks) {
+    fs::create_directories(dir_ / "base");
+    if (!render("B3 L3 G1 --frames 4 -o 'base/f-%d.png'")) return;
+    const std::string renderer = std::string(POLYTREE_RENDER) + " B3 L3 G1 ";
+    const struct {
+        std::string change;  // run in the frames' folder
+        const char* says;
+        const char* pattern = "f/f-%d.png";
+    } rows[] = {
+        {"true", "frames 0 to 3: whole"},
+        {"mkdir ../g && cp f-1.png ../g", "frame 1 ([fg]/f-1.png): there 2 times: f/f-1.png, g/f-1.png", "[fg]/f-%d.png"},
+        {"rm f-1.png", "frame 1 (f/f-1.png): missing"},
+        {"rm f-3.png", "frame 3 (f/f-3.png): missing"},
+        {"head -c 300 f-0.png >t && mv t f-0.png", "frame 0 (f/f-0.png): unreadable"},
+        {renderer + "L2 --frame 2 -o f-2.png", "frame 2 (f/f-2.png): another view"},
+        {renderer + "--frame 1 --background none -o f-1.png", "frame 1 (f/f-1.png): transparent"},
+        {"MESA_GL_VERSION_OVERRIDE=3.3COMPAT " + renderer + "--frame 2 -o f-2.png", "frame 2 (f/f-2.png): drawn by"},
+        {"echo half >.f-2.png.Ab12Cd", "temporary file: f/.f-2.png.Ab12Cd"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        fs::remove_all(dir_ / "f");
+        fs::remove_all(dir_ / "g");
+        fs::copy(dir_ / "base", dir_ / "f");
+        ASSERT_EQ(std::system(("cd " + (dir_ / "f").string() + " && " + row.change).c_str()), 0);
+        const std::string out = capture("cd " + dir_.string() + " && " + POLYTREE_RENDER + " --check '" +
+                                        row.pattern + "' --frames 4; echo exit $?");
+        EXPECT_NE(out.find(row.says), std::string::npos) << out;
+        EXPECT_EQ(out.find("exit 0") != std::string::npos, row.change == "true") << out;
+    }
+}
+
 // Bad arguments are refused before any drawing, with exit code 2, a message
 // naming the argument, and no file left behind.
 TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
@@ -409,6 +444,9 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--background none -o a.mp4", ".webm (VP9 with alpha) or .mov"},
         {"--background none --full-colour -o a.webm", "4:2:0 only"},
         {"--crf 10 -o a.mov", "ProRes 4444"},
+        {"--check 'f-%d.png'", "--frames K"},
+        {"--check f.png --frames 2", "one number field"},
+        {"--check 'f-%d.png' --frames 2 -o a.png", "--check"},
         {"--view 'B5 v2' -o a.png", "version 2"},
         {"B5 v1 zoom:1 -o a.png", "'zoom:1'"},
         {"--view 'B5 v1' B3 v1 -o a.png", "give one view"},
@@ -535,8 +573,8 @@ TEST_F(RenderCli, AnInterruptedVideoLeavesNothing) {
 // Numbered frames split into two ranges by the README's GNU Parallel
 // command are byte for byte one run's; a run killed half-way leaves only
 // complete frames, and --resume completes it without redrawing them.
-// The view text a PNG keeps, as libpng reads it.
-std::string view_in(const fs::path& path) {
+// The text a PNG keeps under a key, as libpng reads it.
+std::string text_in(const fs::path& path, const std::string& key = "polytree-view") {
     std::string view;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -547,7 +585,7 @@ std::string view_in(const fs::path& path) {
         png_textp texts = nullptr;
         const int count = png_get_text(png, info, &texts, nullptr);
         for (int i = 0; i < count; ++i) {
-            if (std::string(texts[i].key) == "polytree-view") view = texts[i].text;
+            if (std::string(texts[i].key) == key) view = texts[i].text;
         }
     }
     png_destroy_read_struct(&png, &info, nullptr);
@@ -562,7 +600,7 @@ std::string view_in(const fs::path& path) {
 TEST_F(RenderCli, ViewsKeptInPicturesRedrawThemExactly) {
     const std::string flags = "B5 L4 --frame 20 --pitch 20 --yaw 35 --camera 1.617,-1.026,-2.309 --size 320x240";
     if (!render(flags + " -o first.png")) return;
-    const std::string view = view_in(dir_ / "first.png");
+    const std::string view = text_in(dir_ / "first.png");
     EXPECT_EQ(view.rfind("B5 L4 G3 v1 pitch:20 yaw:35 camera:1.617,-1.026,-2.309 twist:0.349065850398", 0), 0U)
         << view;
     const struct {
@@ -619,9 +657,14 @@ TEST_F(RenderCli, FrameRangesAndResumedRunsMakeTheSameFiles) {
     for (const std::string& name : kept) {
         EXPECT_EQ(read_png(dir_ / "run" / name).width, 320) << name << " is not a complete frame";
     }
-    // What else a resumed run meets: a frame drawn with other words, a
+    // What else a resumed run meets: a frame drawn with other words, one
+    // drawn by another driver (Mesa reporting another GL version), a
     // killed run's temporary file, and another range's.
     ASSERT_TRUE(render("B3 L2 G2 --frame 29 -o run/f-29.png"));
+    ASSERT_TRUE(render("B3 L9 G2 --frame 27 -o run/f-27.png"));
+    const std::string this_driver = text_in(dir_ / "run" / "f-27.png", "polytree-drawn-by");
+    ASSERT_TRUE(render("B3 L9 G2 --frame 27 -o run/f-27.png", "MESA_GL_VERSION_OVERRIDE=3.3COMPAT"));
+    ASSERT_NE(text_in(dir_ / "run" / "f-27.png", "polytree-drawn-by"), this_driver);
     std::ofstream(dir_ / "run" / ".f-28.png.Ab12Cd") << "half";
     std::ofstream(dir_ / "run" / ".f-30.png.Ef34Gh") << "another run's";
     struct stat before{};
@@ -637,6 +680,8 @@ TEST_F(RenderCli, FrameRangesAndResumedRunsMakeTheSameFiles) {
     if (!render("B3 L9 G2 --frame 29 -o still.png")) return;
     EXPECT_TRUE(read_png(dir_ / "run" / "f-29.png").rgb == read_png(dir_ / "still.png").rgb)
         << "a frame of other words was kept";
+    EXPECT_EQ(text_in(dir_ / "run" / "f-27.png", "polytree-drawn-by"), this_driver)
+        << "a frame of another driver was kept";
     // Transparency is part of a frame's pixels: the opaque frames go.
     if (!render(frames + " --resume --background none")) return;
     EXPECT_EQ(read_rgba(dir_ / "run" / "f-00.png").at(3), 0) << "an opaque frame was kept";

@@ -1,0 +1,124 @@
+#include "cli/frame_check.h"
+
+#include <glob.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "cli/image_files.h"
+#include "cli/output_file.h"
+#include "core/view.h"
+
+namespace {
+
+// The folder part of a file's name, its slash included: "" for none.
+std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }
+
+std::string quoted(const std::string& text) { return "'" + text + "'"; }
+
+bool has_wildcards(const std::string& name) { return name.find_first_of("*?[") != std::string::npos; }
+
+// The files a name stands for: itself, or those its wildcards match (a
+// farm's ranges each in a folder of their own).
+std::vector<std::string> files_named(const std::string& name, bool folders_only = false) {
+    if (!has_wildcards(name)) return {name};
+    std::vector<std::string> found;
+    glob_t matches{};
+    if (glob(name.c_str(), folders_only ? GLOB_ONLYDIR | GLOB_MARK : 0, nullptr, &matches) == 0) {
+        for (std::size_t i = 0; i < matches.gl_pathc; ++i) found.emplace_back(matches.gl_pathv[i]);
+    }
+    globfree(&matches);
+    return found;
+}
+
+// A frame that reads, with what the others are held to.
+struct Reference {
+    long frame;
+    PngFacts facts;
+    View view;
+};
+
+// How the frame differs from the reference, or "".
+std::string difference(const PngFacts& facts, const View& view, const Reference& ref) {
+    const std::string theirs = " (frame " + std::to_string(ref.frame) + "'s: ";
+    if (facts.width != ref.facts.width || facts.height != ref.facts.height) {
+        return "another size, " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + theirs +
+               std::to_string(ref.facts.width) + "x" + std::to_string(ref.facts.height) + ")";
+    }
+    if (facts.alpha != ref.facts.alpha) {
+        return std::string(facts.alpha ? "transparent" : "opaque") + theirs +
+               (ref.facts.alpha ? "transparent" : "opaque") + ")";
+    }
+    if (!same_but_twist(view, ref.view)) return "another view, " + quoted(facts.view) + theirs + quoted(ref.facts.view) + ")";
+    if (facts.drawn_by != ref.facts.drawn_by) {
+        return "drawn by " + quoted(facts.drawn_by) + theirs + quoted(ref.facts.drawn_by) + ")";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, int count) {
+    namespace fs = std::filesystem;
+    std::set<std::string> names;
+    for (long f = first; f < first + count; ++f) names.insert(pattern.name_of(f));
+    const std::string prefix = folder_of(pattern.name_of(first));
+    std::vector<std::string> found;
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
+        const std::string behind = name_behind_temporary(entry.path().filename().string());
+        if (!behind.empty() && names.count(prefix + behind) > 0) found.push_back(prefix + entry.path().filename().string());
+    }
+    return found;
+}
+
+std::vector<std::string> check_frames(const NamePattern& pattern, long first, int count) {
+    std::vector<std::string> problems;
+    std::optional<Reference> ref;
+    std::set<std::string> file_names;  // the frames' names without their folders
+    for (long f = first; f < first + count; ++f) {
+        const std::string name = pattern.name_of(f);
+        file_names.insert(name.substr(folder_of(name).size()));
+        const std::vector<std::string> files = files_named(name);
+        std::string frame = "frame " + std::to_string(f) + " (" + name + "): ";
+        struct stat info{};
+        if (files.empty() || (files.size() == 1 && stat(files[0].c_str(), &info) != 0)) {
+            problems.push_back(frame + "missing");
+            continue;
+        }
+        if (files.size() > 1) {
+            std::string where;
+            for (const std::string& file : files) where += (where.empty() ? "" : ", ") + file;
+            problems.push_back(frame + "there " + std::to_string(files.size()) + " times: " + where);
+            continue;
+        }
+        if (files[0] != name) frame = "frame " + std::to_string(f) + " (" + files[0] + "): ";
+        PngFacts facts;
+        View view{};
+        std::string error;
+        if (!read_png_facts(files[0], facts)) {
+            problems.push_back(frame + "unreadable: cut short, or not a PNG");
+        } else if (facts.view.empty()) {
+            problems.push_back(frame + "keeps no view: not a frame that this polytree-render drew");
+        } else if (!read_view(facts.view, view, error)) {
+            problems.push_back(frame + "its view does not read: " + error);
+        } else if (!ref) {
+            ref = Reference{f, facts, view};
+        } else if (const std::string differs = difference(facts, view, *ref); !differs.empty()) {
+            problems.push_back(frame + differs);
+        }
+    }
+    namespace fs = std::filesystem;
+    const std::string folder = folder_of(pattern.name_of(first));
+    for (const std::string& found : files_named(folder.empty() ? "." : folder, true)) {
+        std::error_code ignored;
+        for (const fs::directory_entry& entry : fs::directory_iterator(found, ignored)) {
+            if (file_names.count(name_behind_temporary(entry.path().filename().string())) > 0) {
+                problems.push_back("a killed run's temporary file: " + entry.path().lexically_normal().string());
+            }
+        }
+    }
+    return problems;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// A folder of numbered frames looked over before it is joined into a video:
+// a farm's ranges come back from many jobs and machines, and a frame that is
+// missing, cut short, or drawn with another view, background, program or
+// driver would show in the joined video as a jump or a flicker.
+
+#include <string>
+#include <vector>
+
+#include "cli/frame_names.h"
+
+// The temporary files that killed runs left for frames first to
+// first + count - 1 (OutputFile's names), with their folder.
+std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, int count);
+
+// What is wrong with frames first to first + count - 1, a line each (the
+// frames are held to the first readable one: their views may differ only
+// in the twist); empty when the range is whole and uniform. Wildcards in
+// the name find each frame wherever they match (a farm's ranges in folders
+// of their own: 'part-*/turn-%04d.png'), and a frame found twice is wrong.
+std::vector<std::string> check_frames(const NamePattern& pattern, long first, int count);
