@@ -14,6 +14,9 @@ PACKAGES=(
   # Parallel for a render split over cores and machines
   libpng-dev libgif-dev
   pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg parallel
+  # the render farm's test: an sshd of its own on 127.0.0.1, rsync for
+  # GNU Parallel's --return
+  openssh-server rsync
   # polytree-render's arguments
   libcli11-dev
   # the native viewer's window, GL context, events and message boxes; SDL's
