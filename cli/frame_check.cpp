@@ -13,9 +13,6 @@
 
 namespace {
 
-// The folder part of a file's name, its slash included: "" for none.
-std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }
-
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
 
 bool has_wildcards(const std::string& name) { return name.find_first_of("*?[") != std::string::npos; }
@@ -62,14 +59,19 @@ std::string difference(const PngFacts& facts, const View& view, const Reference&
 
 std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, int count) {
     namespace fs = std::filesystem;
-    std::set<std::string> names;
-    for (long f = first; f < first + count; ++f) names.insert(pattern.name_of(f));
-    const std::string prefix = folder_of(pattern.name_of(first));
+    std::set<std::string> file_names;  // the frames' names without their folders
+    for (long f = first; f < first + count; ++f) {
+        const std::string name = pattern.name_of(f);
+        file_names.insert(name.substr(folder_of(name).size()));
+    }
+    const std::string folder = folder_of(pattern.name_of(first));
     std::vector<std::string> found;
-    std::error_code ignored;
-    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.empty() ? "." : prefix, ignored)) {
-        const std::string behind = name_behind_temporary(entry.path().filename().string());
-        if (!behind.empty() && names.count(prefix + behind) > 0) found.push_back(prefix + entry.path().filename().string());
+    for (const std::string& each : folder.empty() ? std::vector<std::string>{""} : files_named(folder, true)) {
+        std::error_code ignored;
+        for (const fs::directory_entry& entry : fs::directory_iterator(each.empty() ? "." : each, ignored)) {
+            const std::string file = entry.path().filename().string();
+            if (file_names.count(name_behind_temporary(file)) > 0) found.push_back(each + file);
+        }
     }
     return found;
 }
@@ -77,10 +79,8 @@ std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, in
 std::vector<std::string> check_frames(const NamePattern& pattern, long first, int count) {
     std::vector<std::string> problems;
     std::optional<Reference> ref;
-    std::set<std::string> file_names;  // the frames' names without their folders
     for (long f = first; f < first + count; ++f) {
         const std::string name = pattern.name_of(f);
-        file_names.insert(name.substr(folder_of(name).size()));
         const std::vector<std::string> files = files_named(name);
         std::string frame = "frame " + std::to_string(f) + " (" + name + "): ";
         struct stat info{};
@@ -110,15 +110,8 @@ std::vector<std::string> check_frames(const NamePattern& pattern, long first, in
             problems.push_back(frame + differs);
         }
     }
-    namespace fs = std::filesystem;
-    const std::string folder = folder_of(pattern.name_of(first));
-    for (const std::string& found : files_named(folder.empty() ? "." : folder, true)) {
-        std::error_code ignored;
-        for (const fs::directory_entry& entry : fs::directory_iterator(found, ignored)) {
-            if (file_names.count(name_behind_temporary(entry.path().filename().string())) > 0) {
-                problems.push_back("a killed run's temporary file: " + entry.path().lexically_normal().string());
-            }
-        }
+    for (const std::string& leftover : leftovers_of(pattern, first, count)) {
+        problems.push_back("a killed run's temporary file: " + leftover);
     }
     return problems;
 }

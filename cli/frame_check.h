@@ -10,7 +10,8 @@
 #include "cli/frame_names.h"
 
 // The temporary files that killed runs left for frames first to
-// first + count - 1 (OutputFile's names), with their folder.
+// first + count - 1 (OutputFile's names), with their folder; wildcards in
+// the name's folder look in every folder they match.
 std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, int count);
 
 // What is wrong with frames first to first + count - 1, a line each (the

@@ -56,3 +56,5 @@ std::string NamePattern::name_of(long frame) const {
     if (static_cast<int>(number.size()) < width) number.insert(0, static_cast<std::size_t>(width) - number.size(), '0');
     return before + number + after;
 }
+
+std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }

@@ -19,3 +19,6 @@ struct NamePattern {
 };
 
 NamePattern read_name_pattern(const std::string& text);
+
+// The folder part of a file's name, its slash included: "" for none.
+std::string folder_of(const std::string& name);

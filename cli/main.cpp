@@ -195,9 +195,6 @@ int write_video(const RenderRequest& r, const Scene& scene, OutputFile& out) {
     return write_animation(r, scene, video);
 }
 
-// The folder part of a file's name, its slash included: "" for none.
-std::string folder_of(const std::string& name) { return name.substr(0, name.rfind('/') + 1); }
-
 // The folder that numbered frames go to, found writable before any drawing.
 std::string frames_folder_error(const RenderRequest& r) {
     const std::string first = r.output.name_of(r.frame);
