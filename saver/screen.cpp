@@ -1,9 +1,6 @@
 #include "saver/screen.h"
 
-#include <cmath>
 #include <cstdlib>
-
-#include "render/math_constants.h"
 
 std::vector<Viewport> monitor_viewports(const ScreenRect& window_rect, const std::vector<ScreenRect>& monitors) {
     std::vector<Viewport> viewports;
@@ -29,9 +26,4 @@ bool MouseWatch::moved_away(int x, int y) {
         return false;
     }
     return std::abs(x - x_) > MOUSE_SLACK || std::abs(y - y_) > MOUSE_SLACK;
-}
-
-double twist_after(double seconds, int degrees_per_second) {
-    const double degrees = std::fmod(seconds * degrees_per_second, 360.0);
-    return degrees * ONE_DEGREE;
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The full-screen saver's rules that need no window system: where each
-// monitor's copy of the figure goes, when the mouse has moved on purpose,
-// and how far the figure has turned.
+// monitor's copy of the figure goes and when the mouse has moved on purpose.
 
 #include <vector>
 
@@ -41,7 +40,3 @@ private:
     int x_ = 0;
     int y_ = 0;
 };
-
-// The twist in radians after seconds at the given speed, kept within one
-// turn so that it loses no precision however long the saver runs.
-double twist_after(double seconds, int degrees_per_second);

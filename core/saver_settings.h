@@ -1,0 +1,28 @@
+#pragma once
+// What a person can choose for a screen saver of the figure, its bounds and
+// defaults: the Windows saver's dialog and the XScreenSaver hack's options
+// offer the same ranges, so a figure looks alike on both.
+
+struct SaverSettings {
+    int branches;
+    int levels;              // before the per-frame work bound
+    int degrees_per_second;  // the twist's speed
+};
+
+struct SettingRange {
+    const char* name;  // of its registry value on Windows
+    int lowest;
+    int highest;
+    int standard;
+};
+
+constexpr SettingRange BRANCHES_RANGE = {"Branches", 1, 12, 3};
+constexpr SettingRange LEVELS_RANGE = {"Levels", 1, 12, 7};
+constexpr SettingRange SPEED_RANGE = {"Speed", 1, 360, 60};
+
+constexpr SaverSettings DEFAULT_SAVER_SETTINGS = {BRANCHES_RANGE.standard, LEVELS_RANGE.standard,
+                                                  SPEED_RANGE.standard};
+
+// Any number (as a dialog's field or a command line may hold) brought
+// within the range.
+int clamp_setting(const SettingRange& range, long long value);
