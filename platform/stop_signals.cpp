@@ -13,6 +13,8 @@
 namespace {
 
 std::atomic<int> received{0};
+// Written once when a stop is asked for; its other end is stop_signal_fd().
+int wake_pipe[2] = {-1, -1};
 
 sigset_t stop_set() {
     sigset_t set;
@@ -58,6 +60,12 @@ void take_signals() {
     int number = 0;
     if (sigwait(&set, &number) != 0) return;
     received.store(number);
+    if (wake_pipe[1] >= 0) {
+        const char byte = 1;
+        // Nothing to do if it fails: the flag alone still stops the program
+        // at its next look.
+        [[maybe_unused]] const ssize_t written = write(wake_pipe[1], &byte, 1);
+    }
     // Until the program has ended: a box may be about to fork when the
     // signal comes. A second signal ends it there and then, whatever it is
     // busy with.
@@ -74,10 +82,13 @@ void take_signals() {
 void watch_stop_signals() {
     const sigset_t set = stop_set();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    if (pipe(wake_pipe) != 0) wake_pipe[0] = wake_pipe[1] = -1;
     std::thread(take_signals).detach();
 }
 
 int stop_signal() { return received.load(); }
+
+int stop_signal_fd() { return wake_pipe[0]; }
 
 void end_by_signal(int signal_number) {
     signal(signal_number, SIG_DFL);

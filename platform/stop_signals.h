@@ -15,6 +15,11 @@ void watch_stop_signals();
 // The signal that asked the program to stop, or 0.
 int stop_signal();
 
+// A descriptor that becomes readable once a stop is asked for, for a
+// program that waits in poll() to wake at once; -1 before
+// watch_stop_signals.
+int stop_signal_fd();
+
 // Ends the process by the signal, so that its parent sees what a shell
 // reports as 128 plus its number. Never returns.
 [[noreturn]] void end_by_signal(int signal_number);

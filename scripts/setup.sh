@@ -35,6 +35,9 @@ PACKAGES=(
   wine wine64 xvfb xauth xdotool x11-apps x11-utils imagemagick python3 python3-xlib python3-pil
   # the native viewer's clipboard, read while it runs
   xclip
+  # the XScreenSaver hack: its daemon (tests), xscreensaver-gl-visual, and
+  # gears to measure it against
+  xscreensaver xscreensaver-gl
   # reading the program's PE header and resources
   python3-pefile
   # packing the programs' icon (scripts/icon.sh)

@@ -9,7 +9,7 @@ import re
 import sys
 
 FLOORS = ["core", "render", "viewer", "platform"]
-PROGRAMS = ["app", "saver", "cli", "native", "bench", "web"]
+PROGRAMS = ["app", "saver", "cli", "native", "bench", "web", "xsaver"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/', re.MULTILINE)
 
 

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "xsaver/hack_options.h"
+
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> split;
+    for (std::string word; in >> word;) split.push_back(word);
+    return split;
+}
+
+TEST(HackOptions, ReadsWhatXScreenSaverAndPeoplePass) {
+    using K = GlxTarget::Kind;
+    const struct {
+        const char* line;
+        const char* saver_window;  // $XSCREENSAVER_WINDOW
+        K kind;
+        unsigned long window;
+        long delay;
+        int branches, levels, speed;
+    } cases[] = {
+        {"", nullptr, K::own, 0, 30000, 3, 7, 60},
+        {"-root", nullptr, K::root, 0, 30000, 3, 7, 60},
+        // The daemon passes --root and names its own window.
+        {"--root --delay 20000", "0x2a00007", K::given, 0x2a00007, 20000, 3, 7, 60},
+        {"--root", "44040199", K::given, 44040199, 30000, 3, 7, 60},
+        // The settings dialog's preview names its window outright.
+        {"--root -window-id 0x1e0000a", "0x2a00007", K::given, 0x1e0000a, 30000, 3, 7, 60},
+        {"-window", "0x2a00007", K::own, 0, 30000, 3, 7, 60},
+        {"-delay 0 --branches 5 -levels 4 --speed 360", nullptr, K::own, 0, 0, 5, 4, 360},
+        // Out of range: the nearest bound, as the Windows saver's dialog.
+        {"-branches 0 -levels 99 -speed -5", nullptr, K::own, 0, 30000, 1, 12, 1},
+        {"-delay 10000000", nullptr, K::own, 0, 10000000, 3, 7, 60},
+    };
+    for (const auto& c : cases) {
+        HackOptions options;
+        std::string message;
+        ASSERT_EQ(read_hack_options(words(c.line), c.saver_window, options, message), HackCommand::run)
+            << c.line << ": " << message;
+        EXPECT_EQ(options.target.kind, c.kind) << c.line;
+        if (c.kind == K::given) {
+            EXPECT_EQ(options.target.window, c.window) << c.line;
+        }
+        EXPECT_EQ(options.delay, c.delay) << c.line;
+        EXPECT_EQ(options.settings.branches, c.branches) << c.line;
+        EXPECT_EQ(options.settings.levels, c.levels) << c.line;
+        EXPECT_EQ(options.settings.degrees_per_second, c.speed) << c.line;
+    }
+}
+
+TEST(HackOptions, RefusesWhatItCannotRead) {
+    const struct {
+        const char* line;
+        const char* saver_window;
+        HackCommand command;
+    } cases[] = {
+        {"-help", nullptr, HackCommand::help},
+        {"--root --help", nullptr, HackCommand::help},
+        {"-delay", nullptr, HackCommand::bad},
+        {"-delay -1", nullptr, HackCommand::bad},
+        {"-delay 10000001", nullptr, HackCommand::bad},
+        {"-delay 3e4", nullptr, HackCommand::bad},
+        {"-levels x", nullptr, HackCommand::bad},
+        {"-levels 99999999999999999999", nullptr, HackCommand::bad},
+        {"-window-id 0", nullptr, HackCommand::bad},
+        {"-window-id 0x20000000", nullptr, HackCommand::bad},
+        {"-twist nan", nullptr, HackCommand::bad},
+        {"-frobnicate", nullptr, HackCommand::bad},
+        {"root", nullptr, HackCommand::bad},
+        {"--root", "window", HackCommand::bad},
+    };
+    for (const auto& c : cases) {
+        HackOptions options;
+        std::string message;
+        EXPECT_EQ(read_hack_options(words(c.line), c.saver_window, options, message), c.command) << c.line;
+        if (c.command == HackCommand::bad) {
+            EXPECT_FALSE(message.empty()) << c.line;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// polytree-xsaver's command line: XScreenSaver's conventions for a hack
+// (every option with one dash or two; -root, -window-id, -delay, -fps) and
+// the Windows saver's settings.
+
+#include <string>
+#include <vector>
+
+#include "core/saver_settings.h"
+#include "platform/glx_window.h"
+
+// The hacks' pause between frames, in microseconds.
+constexpr long DEFAULT_DELAY = 30000;
+// Ten seconds: a longer pause would leave the screen still.
+constexpr long LONGEST_DELAY = 10000000;
+
+struct HackOptions {
+    GlxTarget target;
+    long delay;  // microseconds after each frame
+    bool show_fps;
+    SaverSettings settings;
+    bool frozen;           // drawn still at frozen_degrees of twist
+    double frozen_degrees;
+    std::string display;  // -display, empty for $DISPLAY
+};
+
+enum class HackCommand { run, help, bad };
+
+// Reads the arguments after the program's name. saver_window is
+// $XSCREENSAVER_WINDOW (null when unset): the daemon's window, drawn into
+// unless -window-id names another. Settings out of their range are brought
+// to the nearest bound, as the Windows saver's dialog does. For bad, message
+// says what is wrong.
+HackCommand read_hack_options(const std::vector<std::string>& arguments, const char* saver_window,
+                              HackOptions& options, std::string& message);
+
+// The help text.
+const char* hack_usage();

@@ -1,0 +1,95 @@
+// polytree-xsaver: the turning figure as an XScreenSaver hack, drawn as the
+// Windows saver draws it (its settings, the start camera, a twist by time)
+// into the window XScreenSaver gives it, one figure per window.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/camera.h"
+#include "platform/glx_window.h"
+#include "platform/stop_signals.h"
+#include "render/figure_arrays.h"
+#include "render/scene.h"
+#include "xsaver/hack_options.h"
+
+namespace {
+
+constexpr int EXIT_BAD_ARGUMENTS = 2;
+constexpr int FPS_MARGIN = 10;  // pixels from the window's top left
+constexpr int FPS_LINE = 13;    // the fixed font's height
+
+// Frames per second over the last second or so, as text.
+class FrameRate {
+public:
+    const std::string& text(double now) {
+        ++frames_;
+        if (now - since_ >= 1.0) {
+            char line[32];
+            std::snprintf(line, sizeof(line), "FPS: %.1f", frames_ / (now - since_));
+            text_ = line;
+            frames_ = 0;
+            since_ = now;
+        }
+        return text_;
+    }
+
+private:
+    double since_ = 0.0;
+    int frames_ = 0;
+    std::string text_ = "FPS: -";
+};
+
+int run(const HackOptions& options) {
+    GlxWindow window;
+    if (!window.open(options.target, "PolyTree")) {
+        std::fprintf(stderr, "polytree-xsaver: %s\n", window.why().c_str());
+        return EXIT_FAILURE;
+    }
+    const SaverSettings& settings = options.settings;
+    Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels), 0.0, START_SCALE};
+    const Camera camera = start_camera(figure.scale);
+    FigureArrays arrays;
+    FrameRate rate;
+    const auto start = std::chrono::steady_clock::now();
+    do {
+        const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        figure.twist = options.frozen ? options.frozen_degrees * ONE_DEGREE
+                                      : twist_after(now, settings.degrees_per_second);
+        if (!arrays.holds(figure)) arrays.fill(figure);
+        // The window's own aspect and pixels: lines stay one pixel wide on a
+        // monitor as in the small preview.
+        set_view(0, 0, window.width(), window.height(), figure.scale);
+        clear_frame();
+        place_camera(camera);
+        draw_figure(arrays);
+        if (options.show_fps) window.draw_text(FPS_MARGIN, window.height() - FPS_MARGIN - FPS_LINE, rate.text(now));
+        window.show();
+    } while (window.wait(static_cast<double>(options.delay) * 1e-6));
+    return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    watch_stop_signals();
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    HackOptions options;
+    std::string message;
+    switch (read_hack_options(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, message)) {
+        case HackCommand::help:
+            std::fputs(hack_usage(), stdout);
+            return EXIT_SUCCESS;
+        case HackCommand::bad:
+            std::fprintf(stderr, "polytree-xsaver: %s\n%s", message.c_str(), hack_usage());
+            return EXIT_BAD_ARGUMENTS;
+        case HackCommand::run:
+            break;
+    }
+    if (!options.display.empty()) setenv("DISPLAY", options.display.c_str(), 1);
+    const int exit_code = run(options);
+    // The daemon ends a hack with SIGTERM: it ends by it, its window let go.
+    if (stop_signal() != 0) end_by_signal(stop_signal());
+    return exit_code;
+}
