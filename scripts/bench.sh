@@ -41,6 +41,9 @@ if [ "${1:-}" != "--no-fps" ]; then
   echo "== The screen saver's CPU at its defaults under Wine + llvmpipe"
   "$python" -B -m scripts.saver_cpu --prefix-root "$root" build/windows/polytree.scr
   echo
+  echo "== polytree-xsaver under the XScreenSaver daemon against its gears: CPU, start, stop"
+  "$python" -B -m scripts.xsaver_cpu --build build/release --work "$root/xsaver"
+  echo
   echo "== The web page against its WebGL floor in headless Chromium, and its times"
   node tests/web/bench.mjs --web build/web
 fi
