@@ -36,8 +36,8 @@ PACKAGES=(
   # the native viewer's clipboard, read while it runs
   xclip
   # the XScreenSaver hack: its daemon (tests), xscreensaver-gl-visual, and
-  # gears to measure it against
-  xscreensaver xscreensaver-gl
+  # gears to measure it against; an X server with two monitors side by side
+  xscreensaver xscreensaver-gl xserver-xorg-core xserver-xorg-video-dummy
   # reading the program's PE header and resources
   python3-pefile
   # packing the programs' icon (scripts/icon.sh)

@@ -20,7 +20,7 @@ from Xlib import X, display as xdisplay
 
 from tests.e2e.saver import cpu_seconds
 from tests.e2e.x11 import XServer, log, wait_for
-from tests.e2e.xsaver import HACK, Daemon, hack_pids
+from tests.e2e.xsaver import HACK, Daemon, program_pids
 
 GEARS = "/usr/libexec/xscreensaver/gears"
 HEAVIEST = ["--branches", "12", "--levels", "12", "--speed", "360", "--delay", "0"]
@@ -41,19 +41,6 @@ def lit(connection, root):
     return any(image.data)
 
 
-def program_pid(name):
-    def probe():
-        for entry in os.listdir("/proc"):
-            try:
-                with open("/proc/%s/cmdline" % entry, "rb") as f:
-                    if os.path.basename(f.read().split(b"\0")[0]) == name.encode():
-                        return int(entry)
-            except (OSError, IndexError):
-                continue
-        return None
-    return wait_for(probe, 15, "the daemon to launch %s" % name, interval=0.005)
-
-
 def run_once(screen, work, command, name, seconds, timings):
     """Cores the hack used over seconds under the daemon; for our hack also
     its first frame after launch and its end after SIGTERM."""
@@ -63,7 +50,8 @@ def run_once(screen, work, command, name, seconds, timings):
     root = connection.screen().root
     with Daemon(screen, work, command) as daemon:
         daemon.command("-activate")
-        pid = program_pid(name)
+        pid = wait_for(lambda: program_pids(name, daemon.client.proc.pid), 15, "the daemon to launch " + name,
+                       interval=0.005)[0]
         if name == HACK:
             wait_for(lambda: lit(connection, root), 15, "the first frame", interval=0.005)
             timings["first frame"].append(time.clock_gettime(time.CLOCK_BOOTTIME) - started_at(pid))
@@ -74,7 +62,7 @@ def run_once(screen, work, command, name, seconds, timings):
         if name == HACK:
             stopping = time.monotonic()
             os.kill(pid, signal.SIGTERM)
-            wait_for(lambda: pid not in hack_pids(), 5, "the hack to end", interval=0.001)
+            wait_for(lambda: not program_pids(name, daemon.client.proc.pid), 5, "the hack to end", interval=0.001)
             timings["SIGTERM to exit"].append(time.monotonic() - stopping)
         daemon.command("-deactivate")
     connection.close()

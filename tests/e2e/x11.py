@@ -286,14 +286,9 @@ class XServer:
             # clients, so readiness needs no polling; a taken number (another
             # run racing for it) makes it exit instead, and the next is tried.
             read_end, write_end = os.pipe()
-            screens = ["-screen", "0", "%dx%dx24" % (self.width, self.height)]
-            for index, (width, height) in enumerate(self.more_screens, 1):
-                screens += ["-screen", str(index), "%dx%dx24" % (width, height)]
-            if self.more_screens:
-                screens.insert(0, "+xinerama")
             with open(self.log_path, "ab") as log_file:
                 proc = subprocess.Popen(
-                    ["Xvfb", ":%d" % number] + screens + self.more_args +
+                    self.server_command(number) + self.more_args +
                     ["-nolisten", "tcp", "-noreset", "-displayfd", str(write_end)],
                     stdin=subprocess.DEVNULL, stdout=log_file, stderr=log_file,
                     pass_fds=(write_end,), start_new_session=True)
@@ -315,10 +310,20 @@ class XServer:
             if announced.strip() == str(number).encode():
                 self.proc = proc
                 self.number = number
-                log("Xvfb :%d %dx%d (pid %d)" % (number, self.width, self.height, proc.pid))
+                log("%s :%d %dx%d (pid %d)" % (self.server_command(number)[0], number, self.width, self.height,
+                                               proc.pid))
                 return
             stop_process(proc)
         raise Failure("no free X display from :%d on" % DISPLAY_BASE)
+
+    def server_command(self, number):
+        """The server and its screens, before the arguments every server takes."""
+        screens = ["-screen", "0", "%dx%dx24" % (self.width, self.height)]
+        for index, (width, height) in enumerate(self.more_screens, 1):
+            screens += ["-screen", str(index), "%dx%dx24" % (width, height)]
+        if self.more_screens:
+            screens.insert(0, "+xinerama")
+        return ["Xvfb", ":%d" % number] + screens
 
     @property
     def name(self):
