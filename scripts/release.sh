@@ -4,10 +4,18 @@
 #   build/windows/polytree-<version>-win64.zip.sha256  its SHA-256, for sha256sum -c
 #   build/web/polytree-<version>-web.zip               the web page's folder, for any static host
 #   build/web/polytree-<version>-web.zip.sha256        its SHA-256
-# The zip comes from CPack (cmake/windows_program.cmake). The build folder is
-# configured afresh so that no flags are left over from an older configuration.
+#   build/release/polytree_<version>_amd64.deb         the Linux programs as a Debian package
+#   build/release/polytree_<version>_amd64.deb.sha256  its SHA-256
+# The zip and the package come from CPack. Each build folder is configured
+# afresh so that no flags are left over from an older configuration.
+# --without-deb makes the zips alone (the reproducibility check: a third
+# build in each of its two copies would double its time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+deb=yes
+if [ "${1:-}" = "--without-deb" ]; then
+  deb=no
+fi
 
 bash scripts/setup.sh
 cmake --preset windows --fresh
@@ -36,3 +44,19 @@ sha256sum "$name.zip" >"$name.zip.sha256"
 sha256sum -c "$name.zip.sha256"
 echo "release: $PWD/$name.zip"
 echo "release: $PWD/$name.zip.sha256"
+
+# The Debian package, from the release preset (Debian's hardening flags).
+if [ "$deb" = yes ]; then
+  cd ../..
+  cmake --preset release --fresh
+  cmake --build --preset release -j "$(nproc)"
+  cd build/release
+  rm -f polytree_*.deb polytree_*.deb.sha256
+  cpack -G DEB
+  for package in polytree_*.deb; do
+    sha256sum "$package" >"$package.sha256"
+    sha256sum -c "$package.sha256"
+    echo "release: $PWD/$package"
+    echo "release: $PWD/$package.sha256"
+  done
+fi

@@ -40,6 +40,9 @@ PACKAGES=(
   xscreensaver xscreensaver-gl xserver-xorg-core xserver-xorg-video-dummy
   # reading the program's PE header and resources
   python3-pefile
+  # the Debian package: Debian's hardening flags and dpkg-shlibdeps, its
+  # manual pages, and the tools that judge it
+  dpkg-dev scdoc help2man lintian appstream desktop-file-utils
   # packing the programs' icon (scripts/icon.sh)
   icoutils
 )
