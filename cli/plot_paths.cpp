@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <unordered_map>
 #include <utility>
 
@@ -251,29 +252,38 @@ private:
 };
 
 // Greedy nearest next: from the pen's place the path with the nearest end
-// goes next, turned round when that end is its last point. Each search
-// visits about log n of the tree's ranges, so the whole takes n log n.
+// goes next, turned round when that end is its last point. A closed path
+// can start at any of its points, so each is an end, and the path is
+// rotated to start at the nearest. Each search visits about log n of the
+// tree's ranges, so the whole takes n log n.
 std::vector<PlotPath> order(std::vector<PlotPath> paths) {
     std::vector<GridPoint> ends;
-    ends.reserve(2 * paths.size());
-    for (const PlotPath& path : paths) {
-        ends.push_back(path.points.front());
-        ends.push_back(path.points.back());
+    std::vector<std::size_t> owner, first(paths.size() + 1, 0);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::vector<GridPoint>& points = paths[i].points;
+        if (paths[i].closed) {
+            ends.insert(ends.end(), points.begin(), points.end());
+        } else {
+            ends.push_back(points.front());
+            ends.push_back(points.back());
+        }
+        first[i + 1] = ends.size();
+        owner.resize(ends.size(), i);
     }
     EndTree tree(std::move(ends));
-    // A closed path's only end is its start.
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (paths[i].closed) tree.take(static_cast<int>(2 * i + 1));
-    }
     std::vector<PlotPath> ordered;
     ordered.reserve(paths.size());
     GridPoint pen{0, 0};
     for (int end; (end = tree.nearest(pen)) >= 0;) {
-        const std::size_t i = static_cast<std::size_t>(end) / 2;
+        const std::size_t i = owner[static_cast<std::size_t>(end)];
         PlotPath& path = paths[i];
-        if (end % 2 == 1) std::reverse(path.points.begin(), path.points.end());
-        tree.take(static_cast<int>(2 * i));
-        if (!path.closed) tree.take(static_cast<int>(2 * i + 1));
+        const std::size_t k = static_cast<std::size_t>(end) - first[i];
+        if (path.closed) {
+            std::rotate(path.points.begin(), path.points.begin() + static_cast<std::ptrdiff_t>(k), path.points.end());
+        } else if (k == 1) {
+            std::reverse(path.points.begin(), path.points.end());
+        }
+        for (std::size_t e = first[i]; e < first[i + 1]; ++e) tree.take(static_cast<int>(e));
         pen = path.closed ? path.points.front() : path.points.back();
         ordered.push_back(std::move(path));
     }
