@@ -22,7 +22,7 @@ seconds() { /usr/bin/time -f "%e" -o time "$@" >/dev/null 2>&1 && cat time; }
 sums() {
   /usr/bin/python3 -B "$reader" "$1" --no-resort | awk -F'\t' '
     /^label=/ { for (i = 1; i <= NF; ++i) { split($i, kv, "="); sum[kv[1]] += kv[2] } }
-    END { printf "%d %d %.0f\n", sum["segments"], sum["paths"], sum["travel"] }'
+    END { printf "%d %d %.0f %.0f\n", sum["segments"], sum["paths"], sum["travel"], sum["drawn"] }'
 }
 
 echo "== $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -31,11 +31,11 @@ for round in $(seq "$rounds"); do
   echo "round $round: $(seconds "$render" "${words[@]}" -o t.png) $(seconds "$render" "${words[@]}" -o t.svg)" \
     "$(seconds "$render" "${words[@]}" -o t.pdf)"
 done
-read -r segments paths travel < <(sums t.svg)
+read -r segments paths travel drawn < <(sums t.svg)
 for f in t.png t.svg t.pdf; do
   echo "$f: $(stat -c %s $f) bytes, $(awk -v b="$(stat -c %s $f)" -v s="$segments" 'BEGIN { printf "%.1f", b / s }') per drawn segment"
 done
-echo "t.svg: $segments segments in $paths paths, pen-up travel $travel px"
+echo "t.svg: $segments segments in $paths paths, pen-up travel $travel px, pen down $drawn px"
 
 echo "== B3 L12 --size 1920x1080 --frame 30, on A3 and on screen"
 for paper in "--paper A3" ""; do
@@ -43,7 +43,8 @@ for paper in "--paper A3" ""; do
   s=$(seconds "$render" B3 L12 --size 1920x1080 --frame 30 $paper -o p.svg)
   # shellcheck disable=SC2086
   d=$(seconds "$render" B3 L12 --size 1920x1080 --frame 30 $paper -o p.pdf)
-  read -r segments paths travel < <(sums p.svg)
-  echo "${paper:-pixels}: $segments segments in $paths paths, pen-up travel $travel (mm on paper, else px);" \
+  read -r segments paths travel drawn < <(sums p.svg)
+  echo "${paper:-pixels}: $segments segments in $paths paths, pen-up travel $travel, pen down $drawn" \
+    "(mm on paper, else px);" \
     "svg $(stat -c %s p.svg) bytes in $s s, pdf $(stat -c %s p.pdf) bytes in $d s"
 done

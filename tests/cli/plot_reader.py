@@ -1,6 +1,7 @@
 """Reads an SVG for a pen plotter as plotting tools do, independently of
 the program that wrote it: its layers, and per layer the paths, the segments
-they draw, exact duplicates among them, their extent, and the pen's travel with the pen up
+they draw, exact duplicates among them, their extent, the length drawn
+with the pen down, and the pen's travel with the pen up
 from the page's corner through the paths in the file's order. Then what a
 plotter user's clean-up (vpype's linemerge and linesort) could still gain:
 the fewest paths that joining the file's paths end to end can give, and the
@@ -148,6 +149,7 @@ def main():
             "paths": len(paths),
             "segments": len(segments),
             "duplicates": len(segments) - len(set(segments)),
+            "drawn": "%.3f" % sum(np.hypot(a[0] - b[0], a[1] - b[1]) for a, b in segments),
             "travel": "%.3f" % travel(paths),
             "merged": fewest_joined(paths),
         }
