@@ -20,14 +20,15 @@ import numpy as np
 
 SVG = "{http://www.w3.org/2000/svg}"
 INKSCAPE = "{http://www.inkscape.org/namespaces/inkscape}"
-TOKEN = re.compile(r"[MmLlHhVvZz]|[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?")
+TOKEN = re.compile(r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?|[A-Za-z]")
 # Coordinates summed from relative steps carry rounding: ends this close
 # are one point.
 DIGITS = 6
 
 
 def polylines(d):
-    """The subpaths of a path's d as (points, closed)."""
+    """The subpaths of a path's d as (points, closed). Moves and straight
+    lines only: a plotter's file has no other commands."""
     out, points, command, x, y = [], [], None, 0.0, 0.0
     tokens = TOKEN.findall(d)
     i = 0
@@ -54,14 +55,6 @@ def polylines(d):
             x, y = (x + dx, y + dy) if command == "l" else (dx, dy)
             points.append((x, y))
             i += 2
-        elif command in "Hh":
-            x = x + float(tokens[i]) if command == "h" else float(tokens[i])
-            points.append((x, y))
-            i += 1
-        elif command in "Vv":
-            y = y + float(tokens[i]) if command == "v" else float(tokens[i])
-            points.append((x, y))
-            i += 1
         else:
             raise ValueError("unexpected path data: " + d[:40])
     if points:
