@@ -152,6 +152,7 @@ std::string conflict(const RenderRequest& r, const CLI::App& app) {
     for (const char* flag : {"--paper", "--margin", "--stroke-width"}) {
         if (given(flag) && !is_vector(r.kind)) return std::string(flag) + " applies to .svg and .pdf output only";
     }
+    if (given("--margin") && !r.paper) return "--margin applies with --paper only: without it the page is the picture";
     if (is_vector(r.kind) && (r.width > MAX_VECTOR_SIDE || r.height > MAX_VECTOR_SIDE)) {
         return "--size " + std::to_string(r.width) + "x" + std::to_string(r.height) + ": .svg and .pdf take up to " +
                std::to_string(MAX_VECTOR_SIDE) + " pixels a side";

@@ -456,6 +456,7 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--paper 300x0mm -o a.pdf", "'300x0mm'"},
         {"--paper A4 --margin 105 -o a.svg", "no room"},
         {"--paper A4 -o a.png", "--paper"},
+        {"--margin 5 -o a.svg", "--margin"},
         {"--stroke-width 2 -o a.svg", "'2'"},
         {"--fps 30 -o a.svg", "--fps"},
         {"--frames 3 -o a.svg", "--frames"},
