@@ -2,7 +2,8 @@
 // still, numbered PNG frames, a GIF animation or a video, or timed with
 // --bench. It reads the viewer's option words and draws with the viewer's
 // GL set-up, projection and scene, so a picture is exactly what the viewer
-// would show with the same words, camera and frame.
+// would show with the same words, camera and frame. Its lines, projected
+// the same way without GL, go to SVG and PDF files for plotters and print.
 
 #include <GL/gl.h>
 
@@ -23,6 +24,7 @@
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/render_args.h"
+#include "cli/vector_files.h"
 #include "cli/video_file.h"
 #include "core/display_modes.h"
 #include "core/camera.h"
@@ -41,6 +43,9 @@ namespace {
 constexpr int EXIT_DONE = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_BAD_ARGUMENTS = 2;
+
+// The pen's line on paper: a fine-liner's.
+constexpr double PAPER_STROKE_MM = 0.3;
 
 // Stills from this many pixels on take long enough to show their progress.
 constexpr long LARGE_PICTURE = 4096L * 4096L;
@@ -257,6 +262,36 @@ int write_frames(const RenderRequest& r, Scene scene) {
     return EXIT_DONE;
 }
 
+// The frame's lines as a plotter draws them, into fd. No GL needed.
+int write_lines(const RenderRequest& r, const Scene& scene, bool svg, int fd) {
+    const Page page = page_for(r.width, r.height, r.paper, r.margin_mm);
+    const std::vector<PlotLayer> layers = plot_layers(scene.figure, scene.camera, r.width, r.height, page);
+    VectorStyle style;
+    style.stroke_mm = r.stroke_mm.value_or(page.on_paper ? PAPER_STROKE_MM : MM_PER_PIXEL);
+    style.background = !r.transparent;
+    style.view = write_view(view_of(scene));
+    style.creator = std::string("polytree-render ") + POLYTREE_VERSION;
+    std::string error;
+    const bool written = svg ? write_svg(fd, layers, page, r.width, r.height, style, error)
+                             : write_pdf(fd, layers, page, r.width, r.height, style, error);
+    return written ? EXIT_DONE : complain(EXIT_FAILED, error);
+}
+
+int write_vector_frames(const RenderRequest& r, Scene scene) {
+    Progress progress("frames", r.frames, true, true);
+    const bool svg = r.kind == OutputKind::svg_frames;
+    for (int i = 0; i < r.frames; ++i) {
+        OutputFile out(r.output.name_of(static_cast<long>(r.frame) + i));
+        if (!out.ok()) return complain(EXIT_FAILED, out.error());
+        const int code = write_lines(r, scene, svg, out.fd());
+        if (code != EXIT_DONE) return code;
+        if (!out.commit()) return complain(EXIT_FAILED, out.error());
+        next_frame(scene);
+        progress.update(i + 1);
+    }
+    return EXIT_DONE;
+}
+
 // Lists what is wrong with the frames, then a summary. No GL needed.
 int check(const RenderRequest& r) {
     const long last = static_cast<long>(r.frame) + r.frames - 1;
@@ -328,12 +363,19 @@ int main(int argc, char** argv) {
         if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
     }
     std::optional<OutputFile> out;
-    if (r.kind == OutputKind::png_frames) {
+    if (is_numbered(r.kind)) {
         const std::string error = frames_folder_error(r);
         if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
     } else if (r.kind != OutputKind::none) {
         out.emplace(r.output.literal());
         if (!out->ok()) return complain(EXIT_BAD_ARGUMENTS, out->error());
+    }
+
+    if (is_vector(r.kind)) {
+        const int code = is_numbered(r.kind) ? write_vector_frames(r, scene)
+                                             : write_lines(r, scene, r.kind == OutputKind::svg, out->fd());
+        if (code != EXIT_DONE || is_numbered(r.kind)) return code;
+        return out->commit() ? EXIT_DONE : complain(EXIT_FAILED, out->error());
     }
 
     OffscreenGl gl;

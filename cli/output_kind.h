@@ -3,11 +3,22 @@
 // and the quality scale of each kind of video: shared by the arguments'
 // checks, their help and the video writer.
 
-enum class OutputKind { none, png, gif, png_frames, mp4, webm, mov };
+enum class OutputKind { none, png, gif, png_frames, mp4, webm, mov, svg, pdf, svg_frames, pdf_frames };
 
 // Whether the kind is a video file written through FFmpeg.
 inline bool is_video(OutputKind kind) {
     return kind == OutputKind::mp4 || kind == OutputKind::webm || kind == OutputKind::mov;
+}
+
+// Whether the kind is drawn as lines (SVG or PDF), without GL.
+inline bool is_vector(OutputKind kind) {
+    return kind == OutputKind::svg || kind == OutputKind::pdf || kind == OutputKind::svg_frames ||
+           kind == OutputKind::pdf_frames;
+}
+
+// Whether the kind is a file for each frame, named by a number field.
+inline bool is_numbered(OutputKind kind) {
+    return kind == OutputKind::png_frames || kind == OutputKind::svg_frames || kind == OutputKind::pdf_frames;
 }
 
 // The highest CRF each video codec takes: x264's and libvpx's scales

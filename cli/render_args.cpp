@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <type_traits>
 #include <vector>
 
+#include "cli/vector_files.h"
 #include "core/options.h"
 #include "render/polygon_tree.h"
 
@@ -21,6 +23,9 @@ namespace {
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
 constexpr int MAX_FRAMES = 100000;
 constexpr int MAX_FPS = 1000;
+constexpr double MAX_PAPER_MM = 100000.0;  // a hundred metres of roll
+// Lines are kept in hundredths of a pixel in 32 bits.
+constexpr int MAX_VECTOR_SIDE = 1000000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
@@ -84,21 +89,57 @@ OutputKind kind_of(std::string file) {
            : ends_with(".mp4")  ? OutputKind::mp4
            : ends_with(".webm") ? OutputKind::webm
            : ends_with(".mov")  ? OutputKind::mov
+           : ends_with(".svg")  ? OutputKind::svg
+           : ends_with(".pdf")  ? OutputKind::pdf
                                 : OutputKind::none;
 }
 
-const char* const FORMATS = ".png, .gif, .mp4, .webm or .mov";
+const char* const FORMATS = ".png, .gif, .mp4, .webm, .mov, .svg or .pdf";
+
+// A length with its unit, mm or px (a CSS pixel, 1/96 inch), in millimetres.
+bool read_length(const std::string& text, double& mm) {
+    if (text.size() < 3) return false;
+    const std::string unit = text.substr(text.size() - 2);
+    if (unit != "mm" && unit != "px") return false;
+    double value = 0;
+    if (!read_number(text.substr(0, text.size() - 2), value) || value <= 0.0) return false;
+    mm = unit == "mm" ? value : value * MM_PER_PIXEL;
+    return true;
+}
+
+// A paper's name (A4, A3, Letter, in any case) or its size such as 300x200mm.
+bool read_paper(std::string text, Paper& paper) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const struct {
+        const char* name;
+        Paper paper;
+    } papers[] = {{"a4", {210.0, 297.0}}, {"a3", {297.0, 420.0}}, {"letter", {215.9, 279.4}}};
+    for (const auto& p : papers) {
+        if (text == p.name) {
+            paper = p.paper;
+            return true;
+        }
+    }
+    std::array<double, 2> sides{};
+    if (text.size() < 3 || text.compare(text.size() - 2, 2, "mm") != 0 ||
+        !read_numbers(text.substr(0, text.size() - 2), "x", sides) || sides[0] <= 0.0 || sides[1] <= 0.0 ||
+        sides[0] > MAX_PAPER_MM || sides[1] > MAX_PAPER_MM) {
+        return false;
+    }
+    paper = {sides[0], sides[1]};
+    return true;
+}
 
 // Why flags given together with this output cannot be honoured, or "".
 std::string conflict(const RenderRequest& r, const CLI::App& app) {
     const auto given = [&app](const char* flag) { return app.get_option(flag)->count() > 0; };
     const bool video = is_video(r.kind);
-    const bool animated = video || r.kind == OutputKind::gif || r.kind == OutputKind::png_frames;
-    if (r.output.fields == 1 && r.kind != OutputKind::png && r.kind != OutputKind::png_frames) {
+    const bool animated = video || r.kind == OutputKind::gif || is_numbered(r.kind);
+    if (r.output.fields == 1 && !is_numbered(r.kind)) {
         return "'" + app.get_option("--output")->as<std::string>() +
-               "': a number field names PNG frames; a .gif or video is one file";
+               "': a number field names frames (.png, .svg or .pdf); a .gif or video is one file";
     }
-    if (r.kind == OutputKind::png_frames && !given("--frames")) {
+    if (is_numbered(r.kind) && !given("--frames")) {
         return "a number field in the name writes a sequence of frames: give --frames N";
     }
     if (r.check) {
@@ -106,7 +147,21 @@ std::string conflict(const RenderRequest& r, const CLI::App& app) {
         return "";
     }
     if (given("--frames") && !animated) {
-        return "--frames applies to .gif, .mp4, .webm, .mov and numbered .png frames only";
+        return "--frames applies to .gif, .mp4, .webm, .mov and numbered .png, .svg and .pdf frames only";
+    }
+    for (const char* flag : {"--paper", "--margin", "--stroke-width"}) {
+        if (given(flag) && !is_vector(r.kind)) return std::string(flag) + " applies to .svg and .pdf output only";
+    }
+    if (given("--margin") && !r.paper) return "--margin applies with --paper only: without it the page is the picture";
+    if (is_vector(r.kind) && (r.width > MAX_VECTOR_SIDE || r.height > MAX_VECTOR_SIDE)) {
+        return "--size " + std::to_string(r.width) + "x" + std::to_string(r.height) + ": .svg and .pdf take up to " +
+               std::to_string(MAX_VECTOR_SIDE) + " pixels a side";
+    }
+    if (r.paper && 2.0 * r.margin_mm >= std::min(r.paper->width_mm, r.paper->height_mm)) {
+        char margin[32];
+        std::snprintf(margin, sizeof margin, "%g", r.margin_mm);
+        return "--paper " + app.get_option("--paper")->as<std::string>() + " with a margin of " + margin +
+               " mm: no room left inside the margin";
     }
     if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
     for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
@@ -146,7 +201,10 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         "(OpenGL through EGL, no window or screen), as a PNG still, numbered PNG\n"
         "frames, an animated GIF, an MP4 (H.264), WebM (VP9) or MOV (ProRes 4444)\n"
         "video, or times its frames: give -o FILE.png, -o 'FILE-%04d.png',\n"
-        "-o FILE.gif, -o FILE.mp4, -o FILE.webm, -o FILE.mov or --bench SECONDS.\n",
+        "-o FILE.gif, -o FILE.mp4, -o FILE.webm, -o FILE.mov or --bench SECONDS.\n"
+        "As lines for pen plotters and print (no GL needed): -o FILE.svg, -o\n"
+        "FILE.pdf or numbered -o 'FILE-%04d.svg', a layer per colour, the\n"
+        "segments joined into paths and ordered to cut the pen's travel.\n",
         "polytree-render");
     app.footer(
         "The figure has a few exact colours, so a GIF's palette is made of the colours\n"
@@ -183,7 +241,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                        "the extension chooses: .png one still, or with a\n"
                        "number field (%d, %05d...) one PNG per frame; .gif,\n"
                        ".mp4 (H.264), .webm (VP9) or .mov (ProRes) an\n"
-                       "animation. %% is a percent sign")
+                       "animation; .svg or .pdf the lines, numbered too.\n"
+                       "%% is a percent sign")
             ->option_text("FILE")
             ->each([&r](const std::string& file) {
                 if (file.empty()) throw CLI::ValidationError("expected a file name");
@@ -193,7 +252,11 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                 if (r.kind == OutputKind::none) {
                     throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " + FORMATS);
                 }
-                if (r.kind == OutputKind::png && r.output.fields == 1) r.kind = OutputKind::png_frames;
+                if (r.output.fields == 1) {
+                    if (r.kind == OutputKind::png) r.kind = OutputKind::png_frames;
+                    if (r.kind == OutputKind::svg) r.kind = OutputKind::svg_frames;
+                    if (r.kind == OutputKind::pdf) r.kind = OutputKind::pdf_frames;
+                }
             });
     app.add_option("--size",
                    "picture size (default: the display mode's), up to\n"
@@ -293,14 +356,50 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.add_flag("--lossless", r.lossless,
                  ".webm: VP9 lossless in RGB, every pixel as in the\n"
                  "PNG still (large files)");
-    app.add_option("--background",
-                   "black (the default), or none: transparent off the\n"
-                   "figure in .png (RGBA), .gif, .webm (VP9 with alpha)\n"
-                   "and .mov (ProRes 4444 with alpha); .mp4 has none")
-        ->type_name("COLOUR")
+    CLI::Option* background =
+        app.add_option("--background",
+                       "black (the default for pictures), or none:\n"
+                       "transparent off the figure in .png (RGBA), .gif,\n"
+                       ".webm (VP9 with alpha) and .mov (ProRes 4444 with\n"
+                       "alpha); .mp4 has none. .svg and .pdf have none\n"
+                       "unless black is asked for")
+            ->type_name("COLOUR")
+            ->each([&r](const std::string& text) {
+                if (text != "black" && text != "none") {
+                    throw CLI::ValidationError(in_quotes(text) + ": expected black or none");
+                }
+                r.transparent = text == "none";
+            });
+    app.add_option("--paper",
+                   ".svg and .pdf: the page, A4, A3, Letter or WxHmm\n"
+                   "(such as 300x200mm), in millimetres, the picture\n"
+                   "fitted inside the margin, turned to landscape when\n"
+                   "that fits it larger (default: the picture's pixels\n"
+                   "at 96 per inch)")
+        ->type_name("PAPER")
         ->each([&r](const std::string& text) {
-            if (text != "black" && text != "none") throw CLI::ValidationError(in_quotes(text) + ": expected black or none");
-            r.transparent = text == "none";
+            Paper paper{};
+            if (!read_paper(text, paper)) {
+                throw CLI::ValidationError(in_quotes(text) + ": expected A4, A3, Letter or WxHmm such as 300x200mm");
+            }
+            r.paper = paper;
+        });
+    app.add_option("--margin", "--paper's margin on every side (default 10)")
+        ->type_name("MM")
+        ->each([&r](const std::string& text) {
+            r.margin_mm = number(text, 0.0, MAX_PAPER_MM, "a margin in millimetres, at least 0");
+        });
+    app.add_option("--stroke-width",
+                   ".svg and .pdf: the lines' width, such as 0.5mm or\n"
+                   "2px (default 1px, 0.3mm on paper)")
+        ->type_name("WIDTH")
+        ->each([&r](const std::string& text) {
+            double mm = 0;
+            if (!read_length(text, mm)) {
+                throw CLI::ValidationError(in_quotes(text) +
+                                           ": expected a width above 0 with its unit, such as 0.3mm or 1px");
+            }
+            r.stroke_mm = mm;
         });
     app.add_flag("--resume", r.resume,
                  "numbered .png frames: keep the frames already\n"
@@ -390,6 +489,8 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         parsed.error = std::string("nothing to do: give -o FILE (") + FORMATS + ") or --bench SECONDS (see --help)";
     } else if (parsed.message.empty()) {
         parsed.error = conflict(r, app);
+        // Paper stays paper unless a background is asked for.
+        if (is_vector(r.kind) && background->count() == 0) r.transparent = true;
     }
     return parsed;
 }

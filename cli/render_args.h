@@ -9,6 +9,7 @@
 
 #include "cli/frame_names.h"
 #include "cli/output_kind.h"
+#include "cli/plot_paths.h"
 #include "core/view.h"
 
 struct RenderRequest {
@@ -33,7 +34,10 @@ struct RenderRequest {
     bool lossless = false;
     bool full_colour = false;
     bool resume = false;
-    bool transparent = false;  // --background none
+    bool transparent = false;  // --background none (the default for .svg and .pdf)
+    std::optional<Paper> paper;  // .svg and .pdf: the page; unset, the picture's pixels
+    double margin_mm = 10.0;
+    std::optional<double> stroke_mm;  // unset: a pixel (1/96 inch), 0.3 mm on paper
     std::optional<NamePattern> check;  // --check: the frames to look over
     std::optional<double> bench_seconds;
 };

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/trigonometric.hpp>
@@ -72,9 +71,14 @@ glm::mat4 turn(double degrees, int from, int to) {
 }  // namespace
 
 glm::mat4 perspective_matrix(int width, int height, double scale) {
-    if (height == 0) height = 1;
-    const double aspect = static_cast<double>(width) / static_cast<double>(height);
-    return glm::mat4(glm::perspective(glm::radians(FIELD_OF_VIEW), aspect, near_plane(scale), far_plane(scale)));
+    const Perspective p = perspective_of(width, height, scale);
+    glm::dmat4 matrix(0.0);
+    matrix[0][0] = p.x_scale;
+    matrix[1][1] = p.y_scale;
+    matrix[2][2] = p.depth_scale;
+    matrix[2][3] = -1.0;
+    matrix[3][2] = p.depth_offset;
+    return glm::mat4(matrix);
 }
 
 glm::mat4 camera_matrix(const Camera& camera) {

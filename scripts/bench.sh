@@ -28,6 +28,9 @@ echo "== polytree-render --bench, B3 L12 (arrays, the next frame walked on a wor
 for size in 640x480 1920x1080; do
   build/release/polytree-render B3 L12 --size "$size" --bench 8
 done
+echo
+echo "== polytree-render's lines (SVG, PDF) beside the PNG still, and what a plotter gets"
+bash scripts/bench_plot.sh 3
 
 if [ "${1:-}" != "--no-fps" ]; then
   echo

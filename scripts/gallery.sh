@@ -19,4 +19,5 @@ b5-l4.png B5 L4 --frame 20 --camera 0,-0.35,-2.2
 b7-l3.png B7 L3 --frame 10 --camera 0,-0.3,-2
 b3-l12-angle.png B3 L12 --frame 40 --pitch 20 --yaw 35 --camera 1.617,-1.026,-2.309
 turn-b3.gif B3 --frames 120 --size 320x240
+b5-l4-a4.svg B5 L4 --frame 20 --camera 0,-0.35,-2.2 --paper A4
 LIST

@@ -11,8 +11,9 @@ PACKAGES=(
   libwine-dev
   # the off-screen renderer's file formats; its videos through FFmpeg's
   # libraries (found by pkg-config), ffprobe and ffmpeg to check them, GNU
-  # Parallel for a render split over cores and machines
-  libpng-dev libgif-dev
+  # Parallel for a render split over cores and machines; cairo writes its
+  # PDFs, and rsvg-convert, pdftoppm and numpy check its plotter files
+  libpng-dev libgif-dev libcairo2-dev librsvg2-bin poppler-utils python3-numpy
   pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg parallel
   # the render farm's test: an sshd of its own on 127.0.0.1, rsync for
   # GNU Parallel's --return

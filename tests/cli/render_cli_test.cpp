@@ -423,7 +423,7 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"-o missing/a.png", "missing/a.png"},
         {"-o folder.png", "folder.png"},
         {"--size 1000000x10 -o a.png", "limit"},
-        {"-o a.mkv", ".png, .gif, .mp4, .webm or .mov"},
+        {"-o a.mkv", ".png, .gif, .mp4, .webm, .mov, .svg or .pdf"},
         {"--size 641x481 -o a.mp4", "try --size 640x480"},
         {"--size 1x2 -o a.webm", "try --size 2x2"},
         {"--size 8192x8192 -o a.mp4", "H.264's largest level"},
@@ -432,7 +432,7 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--frames 2 -o 'a-%d-%03d.png'", "more than one number field"},
         {"--frames 2 -o 'a-%s.png'", "%%"},
         {"--frames 2 -o 'a-%5d.png'", "%0Nd"},
-        {"--frames 2 -o 'a-%d.gif'", "PNG frames"},
+        {"--frames 2 -o 'a-%d.gif'", "number field names frames"},
         {"--frames 2 -o 'f-%d/a.png'", "folder"},
         {"--frames 2 -o 'missing/a-%d.png'", "missing"},
         {"-o missing/a.mp4", "missing/a.mp4"},
@@ -452,6 +452,15 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--view 'B5 v1' B3 v1 -o a.png", "give one view"},
         {"--view 'B5 v1' --view-of a.png -o b.png", "--view"},
         {"--view-of nothing.png -o a.png", "nothing.png"},
+        {"--paper A5 -o a.svg", "'A5'"},
+        {"--paper 300x0mm -o a.pdf", "'300x0mm'"},
+        {"--paper A4 --margin 105 -o a.svg", "no room"},
+        {"--paper A4 -o a.png", "--paper"},
+        {"--margin 5 -o a.svg", "--margin"},
+        {"--stroke-width 2 -o a.svg", "'2'"},
+        {"--fps 30 -o a.svg", "--fps"},
+        {"--frames 3 -o a.svg", "--frames"},
+        {"--size 2000000x10 -o a.svg", "pixels a side"},
     };
     for (const auto& c : cases) {
         const std::string& args = c.args;
@@ -624,6 +633,144 @@ TEST_F(RenderCli, ViewsKeptInPicturesRedrawThemExactly) {
     const Outcome plain = run("--view-of plain.png -o again.png");
     EXPECT_EQ(plain.code, 2);
     EXPECT_NE(plain.err.find("keeps no view"), std::string::npos) << plain.err;
+}
+
+// What a reader prints as tab-parted key=value fields, a line each.
+std::vector<std::map<std::string, std::string>> fields_of(const std::string& lines) {
+    std::vector<std::map<std::string, std::string>> rows;
+    std::size_t start = 0;
+    for (std::size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::map<std::string, std::string>& row = rows.emplace_back();
+        const std::string line = lines.substr(start, end - start);
+        for (std::size_t a = 0, b; a < line.size(); a = b + 1) {
+            b = std::min(line.find('\t', a), line.size());
+            const std::string field = line.substr(a, b - a);
+            const std::size_t equals = field.find('=');
+            row[field.substr(0, equals)] = equals == std::string::npos ? "" : field.substr(equals + 1);
+        }
+    }
+    return rows;
+}
+
+// Whether at least 99% of the marked pixels of a lie within one pixel of a
+// marked pixel of b; how many do, in the message.
+::testing::AssertionResult mostly_near(const std::vector<bool>& a, const std::vector<bool>& b, int width,
+                                       int height) {
+    long marked = 0, near = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!a[static_cast<std::size_t>(y) * width + x]) continue;
+            ++marked;
+            bool found = false;
+            for (int v = std::max(0, y - 1); v <= std::min(height - 1, y + 1) && !found; ++v) {
+                for (int u = std::max(0, x - 1); u <= std::min(width - 1, x + 1) && !found; ++u) {
+                    found = b[static_cast<std::size_t>(v) * width + u];
+                }
+            }
+            near += found ? 1 : 0;
+        }
+    }
+    if (marked > 100 && near * 100 >= marked * 99) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << near << " of " << marked << " near";
+}
+
+// The pixels a PNG shows lit: opaque enough and bright enough.
+std::vector<bool> lit_in(const fs::path& png, int threshold) {
+    const std::vector<unsigned char> rgba = read_rgba(png);
+    std::vector<bool> lit(rgba.size() / 4);
+    for (std::size_t i = 0; i < lit.size(); ++i) {
+        const unsigned char* p = &rgba[4 * i];
+        lit[i] = p[3] > threshold && std::max({p[0], p[1], p[2]}) > threshold;
+    }
+    return lit;
+}
+
+// The SVG as rsvg-convert draws it and the PDF as pdftoppm does, at the
+// picture's size, lie on the PNG still of the same view, and it on them;
+// neither needs GL. Views whole, and cut by the near plane and the edges.
+TEST_F(RenderCli, VectorFilesLieOnTheStillOfTheirView) {
+    const char* const views[] = {
+        "B3 L7",
+        "B5 L4 --frame 20 --camera 0,-0.35,-2.2",
+        "B3 L9 --frame 10 --yaw 70 --camera 0.3,-0.2,-0.4 --size 500x300",
+    };
+    const std::string no_egl = "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent";
+    for (const char* view : views) {
+        SCOPED_TRACE(view);
+        if (!render(std::string(view) + " -o still.png")) continue;
+        if (!render(std::string(view) + " -o lines.svg", no_egl)) continue;
+        if (!render(std::string(view) + " --background black -o lines.pdf", no_egl)) continue;
+        const Image still = read_png(dir_ / "still.png");
+        const std::string size = std::to_string(still.width) + " " + std::to_string(still.height);
+        ASSERT_EQ(std::system(("cd " + dir_.string() + " && rsvg-convert lines.svg -o svg.png && pdftoppm -png " +
+                               "-singlefile -scale-to-x " + size.substr(0, size.find(' ')) + " -scale-to-y " +
+                               size.substr(size.find(' ') + 1) + " lines.pdf pdf")
+                                  .c_str()),
+                  0);
+        const std::vector<bool> lit = lit_in(dir_ / "still.png", 0);
+        for (const char* drawn : {"svg.png", "pdf.png"}) {
+            SCOPED_TRACE(drawn);
+            const Image image = read_png(dir_ / drawn);
+            ASSERT_EQ(image.width, still.width);
+            ASSERT_EQ(image.height, still.height);
+            const std::vector<bool> inked = lit_in(dir_ / drawn, 40);
+            EXPECT_TRUE(mostly_near(lit, inked, still.width, still.height)) << "the still's pixels";
+            EXPECT_TRUE(mostly_near(inked, lit, still.width, still.height)) << "the file's ink";
+        }
+    }
+}
+
+// An independent reader finds what a plotter's user wants: a numbered
+// layer per colour, every segment once, and paths that joining end to end
+// and a greedy reordering improve by little; on paper, millimetres.
+TEST_F(RenderCli, PlotterFilesComeMergedAndSorted) {
+    const struct {
+        const char* args;
+        const char* page;  // width, height and viewBox
+        double margin;
+        int trunks, leaves;  // segments
+    } rows[] = {
+        {"B3 L7 --frame 7", "640px 480px 0 0 640 480", 0, 1093, 2187},
+        {"B3 L7 --frame 7 --paper A4", "297mm 210mm 0 0 297 210", 10, 1093, 2187},
+        {"B3 L7 --frame 7 --size 300x600 --camera 0,0,-8 --paper 100x400mm --margin 5", "100mm 400mm 0 0 100 400", 5,
+         1093, 2187},
+        {"B4 L5 --frame 0", "640px 480px 0 0 640 480", 0, 341, 1024},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        if (!render(std::string(row.args) + " -o plot.svg")) continue;
+        const auto found = fields_of(capture(std::string(PLOT_READER) + " " + (dir_ / "plot.svg").string()));
+        ASSERT_EQ(found.size(), 3U);
+        EXPECT_EQ(found[0].at("width") + " " + found[0].at("height") + " " + found[0].at("viewBox"), row.page);
+        EXPECT_EQ(found[0].at("clip_paths"), "0");
+        EXPECT_EQ(found[1].at("label"), "1 trunks");
+        EXPECT_EQ(found[2].at("label"), "2 leaves");
+        EXPECT_EQ(found[1].at("segments"), std::to_string(row.trunks));
+        EXPECT_EQ(found[2].at("segments"), std::to_string(row.leaves));
+        for (std::size_t i = 1; i < found.size(); ++i) {
+            const auto& layer = found[i];
+            SCOPED_TRACE(layer.at("label"));
+            EXPECT_EQ(layer.at("duplicates"), "0");
+            double extent[4];
+            ASSERT_EQ(std::sscanf(layer.at("extent").c_str(), "%lf,%lf,%lf,%lf", &extent[0], &extent[1], &extent[2],
+                                  &extent[3]),
+                      4);
+            double page[2];
+            std::sscanf(found[0].at("viewBox").c_str(), "0 0 %lf %lf", &page[0], &page[1]);
+            for (int k = 0; k < 4; ++k) {
+                EXPECT_GE(extent[k], row.margin) << "inside the margin";
+                EXPECT_LE(extent[k], page[k % 2] - row.margin) << "inside the margin";
+            }
+            EXPECT_GE(std::stod(layer.at("merged")), 0.98 * std::stod(layer.at("paths")));
+            EXPECT_GE(std::stod(layer.at("resorted")), 0.9 * std::stod(layer.at("travel")));
+            std::printf("%s, %s: %s paths (joined: %s), pen-up travel %s (greedy anew: %s)\n", row.args,
+                        layer.at("label").c_str(), layer.at("paths").c_str(), layer.at("merged").c_str(),
+                        layer.at("travel").c_str(), layer.at("resorted").c_str());
+        }
+    }
+    // Numbered frames are the stills of their frame numbers.
+    if (!render("B3 L4 --frame 5 --frames 2 -o 'f-%d.svg'") || !render("B3 L4 --frame 6 -o six.svg")) return;
+    EXPECT_EQ(file_bytes(dir_ / "f-6.svg"), file_bytes(dir_ / "six.svg"));
 }
 
 TEST_F(RenderCli, FrameRangesAndResumedRunsMakeTheSameFiles) {
