@@ -27,6 +27,7 @@ FILES = sorted([
     "usr/share/man/man1/polytree.1.gz",
     "usr/share/man/man1/polytree-render.1.gz",
     "usr/share/man/man6/polytree-xsaver.6.gz",
+    "usr/share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
 ] + ["usr/share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP_ID) for n in ICON_SIZES])
 
 failures = []
