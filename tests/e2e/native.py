@@ -7,16 +7,14 @@ The release build: the sanitized one would report the leaks of libX11, Mesa
 and SDL at exit.
 """
 
-import argparse
 import math
 import os
-import shutil
 import signal
 import sys
 import time
 
-from .x11 import (Client, OtherClient, Picture, XServer, check, end_on_terminate, log, run_scenario,
-                  run_tool, send_delete_window, session_process, wait_for)
+from .x11 import (Client, OtherClient, Picture, XServer, check, log, run_tool, scenarios_main,
+                  send_delete_window, session_process, wait_for)
 
 CAPTION = "PolyTree - Polygon Tree Viewer"
 START_CAPTION = "Start FullScreen?"
@@ -249,23 +247,8 @@ SCENARIOS = {
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True, help="the folder with polytree and polytree-render")
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--deadline", type=int, default=0)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    options = parser.parse_args()
-    end_on_terminate()
-    build = os.path.abspath(options.build)
-    work = os.path.join(os.path.abspath(options.work), "native_" + options.scenario)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    log("=== native %s, work in %s" % (options.scenario, work))
-
-    def scenario():
-        with XServer(1024, 768, os.path.join(work, "xvfb.log")) as screen:
-            SCENARIOS[options.scenario](screen, work, build)
-    return run_scenario("native_" + options.scenario, scenario, options.deadline)
+    return scenarios_main("native", SCENARIOS,
+                          lambda name, work: XServer(1024, 768, os.path.join(work, "xvfb.log")))
 
 
 if __name__ == "__main__":

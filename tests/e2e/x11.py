@@ -11,11 +11,13 @@ python3-pil), which only Debian's own python3 imports. Every wait is bounded;
 every process that a scenario starts is ended by the scenario.
 """
 
+import argparse
 import contextlib
 import io
 import os
 import re
 import select
+import shutil
 import signal
 import subprocess
 import time
@@ -130,6 +132,37 @@ def run_scenario(name, function, deadline=0):
         signal.alarm(0)
     log("passed %s in %.1f s" % (name, time.monotonic() - started))
     return 0
+
+
+SKIPPED = 77  # CTest's SKIP_RETURN_CODE
+
+
+def scenarios_main(kind, scenarios, screen_for):
+    """The command line of a module of X scenarios run on a native build:
+    --build, --work, --deadline and the scenario's name. screen_for(name,
+    work) gives the scenario's X server, or a reason to skip it."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True, help="the folder with the programs under test")
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--deadline", type=int, default=0)
+    parser.add_argument("scenario", choices=sorted(scenarios))
+    options = parser.parse_args()
+    end_on_terminate()
+    build = os.path.abspath(options.build)
+    name = "%s_%s" % (kind, options.scenario)
+    work = os.path.join(os.path.abspath(options.work), name)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    log("=== %s %s, work in %s" % (kind, options.scenario, work))
+    screen = screen_for(options.scenario, work)
+    if isinstance(screen, str):
+        print("skipped: " + screen)
+        return SKIPPED
+
+    def scenario():
+        with screen:
+            scenarios[options.scenario](screen, work, build)
+    return run_scenario(name, scenario, options.deadline)
 
 
 # --------------------------------------------------------------------------

@@ -10,7 +10,6 @@ goes. Run from the source root:
 As root, the daemon runs as nobody (as root it launches no hack).
 """
 
-import argparse
 import math
 import os
 import shutil
@@ -22,7 +21,7 @@ from xml.etree import ElementTree
 from Xlib import X, display as xdisplay
 
 from .native import STRAY_PIXELS
-from .x11 import Client, Picture, XServer, check, end_on_terminate, log, run_scenario, run_tool, wait_for
+from .x11 import Client, Picture, XServer, check, log, run_tool, scenarios_main, wait_for
 
 NOBODY = 65534
 HACK = "polytree-xsaver"
@@ -260,35 +259,18 @@ def two_monitors(screen, work, build):
 
 
 SCENARIOS = {"under_daemon": under_daemon, "window_id": window_id, "two_monitors": two_monitors}
-SKIPPED = 77  # CTest's SKIP_RETURN_CODE
+
+
+def screen_for(name, work):
+    if name != "two_monitors":
+        return XServer(1024, 768, os.path.join(work, "xvfb.log"))
+    if os.geteuid() != 0 or not shutil.which("Xorg"):
+        return "two monitors need Xorg's dummy driver, run as root"
+    return TwoMonitors(work)
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True, help="the folder with polytree-xsaver and polytree-render")
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--deadline", type=int, default=0)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    options = parser.parse_args()
-    end_on_terminate()
-    build = os.path.abspath(options.build)
-    work = os.path.join(os.path.abspath(options.work), "xsaver_" + options.scenario)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    log("=== xsaver %s, work in %s" % (options.scenario, work))
-
-    if options.scenario == "two_monitors" and (os.geteuid() != 0 or not shutil.which("Xorg")):
-        print("skipped: two monitors need Xorg's dummy driver, run as root")
-        return SKIPPED
-
-    def scenario():
-        if options.scenario == "two_monitors":
-            server = TwoMonitors(work)
-        else:
-            server = XServer(1024, 768, os.path.join(work, "xvfb.log"))
-        with server as screen:
-            SCENARIOS[options.scenario](screen, work, build)
-    return run_scenario("xsaver_" + options.scenario, scenario, options.deadline)
+    return scenarios_main("xsaver", SCENARIOS, screen_for)
 
 
 if __name__ == "__main__":
