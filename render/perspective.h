@@ -21,8 +21,9 @@ struct Perspective {
     double y_scale;
     double depth_scale;
     double depth_offset;
-    double near;
-    double far;
+    // Not "near" and "far": <windows.h> defines both as empty macros.
+    double near_distance;
+    double far_distance;
 };
 
 // The perspective of a width x height viewport (a height of 0 counts as 1)
@@ -32,8 +33,7 @@ inline Perspective perspective_of(int width, int height, double scale) {
     const double aspect = static_cast<double>(width) / static_cast<double>(height);
     const double half_angle = FIELD_OF_VIEW / 2.0 * PI / 180.0;
     const double cotangent = std::cos(half_angle) / std::sin(half_angle);
-    const double near = near_plane(scale);
-    const double far = far_plane(scale);
-    return Perspective{cotangent / aspect, cotangent, -(far + near) / (far - near), -2.0 * near * far / (far - near),
-                       near, far};
+    const double n = near_plane(scale);
+    const double f = far_plane(scale);
+    return Perspective{cotangent / aspect, cotangent, -(f + n) / (f - n), -2.0 * n * f / (f - n), n, f};
 }

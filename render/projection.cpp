@@ -59,8 +59,8 @@ bool Projection::segment(const double a[3], const double b[3], PicturePoint& fro
     // as GL's clipping of -w <= z_clip <= w does.
     const double dz = eb[2] - ea[2];
     double t0 = 0.0, t1 = 1.0;
-    if (!keep_where_positive(-perspective_.near - ea[2], -dz, t0, t1) ||
-        !keep_where_positive(ea[2] + perspective_.far, dz, t0, t1)) {
+    if (!keep_where_positive(-perspective_.near_distance - ea[2], -dz, t0, t1) ||
+        !keep_where_positive(ea[2] + perspective_.far_distance, dz, t0, t1)) {
         return false;
     }
     double p0[3], p1[3];
