@@ -40,10 +40,11 @@ mergeInto(LibraryManager.library, {
   },
 
   // What the controls show: the pause button pressed or not, the size
-  // buttons only where the size is a display mode's.
+  // buttons only where the size is a display mode's. They keep their room
+  // when hidden, first in the bar, so that no other button ever moves.
   page_show_state: function (paused, fill) {
     document.getElementById('pause').setAttribute('aria-pressed', paused ? 'true' : 'false');
-    for (const id of ['smaller', 'larger']) document.getElementById(id).hidden = fill !== 0;
+    for (const id of ['smaller', 'larger']) document.getElementById(id).style.visibility = fill ? 'hidden' : '';
   },
 
   page_notice: function (text) {
