@@ -30,17 +30,23 @@
     answer(true);
   });
 
-  function closeHelp() {
-    if (!help.open) return;
-    help.close();
-    canvas.focus();
-    Module._polytree_help_closed();
+  // A dialog that holds the figure (the help box, saving), closed by its
+  // button or Esc: the figure gets the focus and its frames back.
+  function closesAndResumes(dialog, button) {
+    const close = () => {
+      if (!dialog.open) return;
+      dialog.close();
+      canvas.focus();
+      Module._polytree_help_closed();
+    };
+    document.getElementById(button).addEventListener('click', close);
+    dialog.addEventListener('cancel', (event) => {
+      event.preventDefault();
+      close();
+    });
+    return close;
   }
-  document.getElementById('help-ok').addEventListener('click', closeHelp);
-  help.addEventListener('cancel', (event) => {
-    event.preventDefault();
-    closeHelp();
-  });
+  const closeHelp = closesAndResumes(help, 'help-ok');
   help.addEventListener('keydown', (event) => {
     if (event.key !== 'Enter') return;
     event.preventDefault();
@@ -219,17 +225,7 @@
     pictureError.hidden = true;
     saveDialog.showModal();
   });
-  function closeSave() {
-    if (!saveDialog.open) return;
-    saveDialog.close();
-    canvas.focus();
-    Module._polytree_help_closed();
-  }
-  document.getElementById('save-close').addEventListener('click', closeSave);
-  saveDialog.addEventListener('cancel', (event) => {
-    event.preventDefault();
-    closeSave();
-  });
+  closesAndResumes(saveDialog, 'save-close');
   for (const which of ['still', 'turn']) {
     document.getElementById(`copy-${which}`).addEventListener('click', async () => {
       try {
