@@ -55,8 +55,12 @@ mergeInto(LibraryManager.library, {
     return window.matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0;
   },
 
+  // Where the page cannot go full screen, its button keeps its room (first
+  // in the bar, so that nothing moves) but shows nothing.
   page_can_fullscreen: function () {
-    return document.fullscreenEnabled ? 1 : 0;
+    const can = document.fullscreenEnabled === true;
+    document.getElementById('fullscreen').style.visibility = can ? '' : 'hidden';
+    return can ? 1 : 0;
   },
 
   page_is_fullscreen: function () {
@@ -67,8 +71,10 @@ mergeInto(LibraryManager.library, {
   // A refusal (no gesture, a browser's policy) is the display refusing the
   // mode: the program asks the fallback question.
   page_request_fullscreen: function () {
-    document.getElementById('stage').requestFullscreen({ navigationUI: 'hide' })
-      .catch(() => Module._polytree_fullscreen_refused());
+    const stage = document.getElementById('stage');
+    // iPhone's Safari has no requestFullscreen at all: a refusal too.
+    const asked = stage.requestFullscreen ? stage.requestFullscreen({ navigationUI: 'hide' }) : Promise.reject();
+    asked.catch(() => Module._polytree_fullscreen_refused());
   },
 
   page_exit_fullscreen: function () {

@@ -378,7 +378,7 @@ const CASES = {
       { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
       { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
       { name: 'Yes', query: '?G3', keys: ['Enter'], fullscreen: true },
-      { name: 'no full screen', init: noFullscreen, keys: [], runs: true },
+      { name: 'no full screen', init: noFullscreen, keys: [], runs: true, noFullscreenButton: true },
     ];
     for (const row of rows) {
       const page = await openPage(browser, base, row.query, { initScript: row.init, reducedMotion: row.reducedMotion });
@@ -392,6 +392,7 @@ const CASES = {
       }
       await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
       if (row.runs) await framesGoOn(page);
+      if (row.noFullscreenButton) check(!(await visible(page, '#fullscreen')), `${row.name}: a full-screen button`);
       // Full screen fills the screen; F12 leaves it for the page and enters
       // it again, each tap once.
       const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
