@@ -47,35 +47,27 @@ void navigate_camera() {
         if (s.pitch < -90.0) s.pitch = -90.0;
     }
 
-    if (forward || backward) {
-        const double along_x = std::cos(rad(s.pitch)) * std::sin(rad(-s.yaw)) * s.step_x;
-        const double along_y = std::sin(rad(s.pitch)) * s.step_y;
-        const double along_z = std::cos(rad(s.pitch)) * std::cos(rad(-s.yaw)) * s.step_z;
-        if (forward) {
-            s.cam_x += along_x;
-            s.cam_y += along_y;
-            s.cam_z += along_z;
-        }
-        if (backward) {
-            s.cam_x -= along_x;
-            s.cam_y -= along_y;
-            s.cam_z -= along_z;
-        }
-    }
-
-    if (leftward || rightward) {
-        const double side_x = std::sin(rad(90.0 - s.yaw)) * s.step_x;
-        const double side_z = std::cos(rad(90.0 - s.yaw)) * s.step_z;
-        if (leftward) {
-            s.cam_x += side_x;
-            s.cam_z += side_z;
-        }
-        if (rightward) {
-            s.cam_x -= side_x;
-            s.cam_z -= side_z;
-        }
-    }
-
-    if (upward) s.cam_y -= std::sin(PI / 2.0) * s.step_y;
-    if (downward) s.cam_y += std::sin(PI / 2.0) * s.step_y;
+    // One key's step each, forward before backward as the keys' table
+    // orders them: both held move there and back, rounding and all.
+    if (forward) move_forward(1.0);
+    if (backward) move_forward(-1.0);
+    if (leftward) move_left(1.0);
+    if (rightward) move_left(-1.0);
+    if (upward) move_up(1.0);
+    if (downward) move_up(-1.0);
 }
+
+void move_forward(double steps) {
+    ViewerState& s = viewer;
+    s.cam_x += steps * (std::cos(rad(s.pitch)) * std::sin(rad(-s.yaw)) * s.step_x);
+    s.cam_y += steps * (std::sin(rad(s.pitch)) * s.step_y);
+    s.cam_z += steps * (std::cos(rad(s.pitch)) * std::cos(rad(-s.yaw)) * s.step_z);
+}
+
+void move_left(double steps) {
+    ViewerState& s = viewer;
+    s.cam_x += steps * (std::sin(rad(90.0 - s.yaw)) * s.step_x);
+    s.cam_z += steps * (std::cos(rad(90.0 - s.yaw)) * s.step_z);
+}
+
+void move_up(double steps) { viewer.cam_y -= steps * (std::sin(PI / 2.0) * viewer.step_y); }

@@ -20,12 +20,47 @@ mergeInto(LibraryManager.library, {
     return allocateUTF8(words.join(' '));
   },
 
+  // The fragment's words: a link's view, and the page's own fill word.
+  // Servers never see the fragment.
+  page_link_text: function () {
+    const spaced = location.hash.slice(1).replace(/\+/g, ' ');
+    let text = spaced;
+    try {
+      text = decodeURIComponent(spaced);
+    } catch (malformed) {
+      // Kept as it came: the view reader names the word it cannot read.
+    }
+    return allocateUTF8(text);
+  },
+
+  // The address follows the view on screen, in place: the back button
+  // leaves the page, however long the figure turned.
+  page_follow_view: function (link) {
+    history.replaceState(history.state, '', '#' + UTF8ToString(link));
+  },
+
+  // What the controls show: the pause button pressed or not, the size
+  // buttons only where the size is a display mode's. They keep their room
+  // when hidden, first in the bar, so that no other button ever moves.
+  page_show_state: function (paused, fill) {
+    document.getElementById('pause').setAttribute('aria-pressed', paused ? 'true' : 'false');
+    for (const id of ['smaller', 'larger']) document.getElementById(id).style.visibility = fill ? 'hidden' : '';
+  },
+
+  page_notice: function (text) {
+    Module.notice(UTF8ToString(text));
+  },
+
   page_prefers_reduced_motion: function () {
     return window.matchMedia('(prefers-reduced-motion: reduce)').matches ? 1 : 0;
   },
 
+  // Where the page cannot go full screen, its button keeps its room (first
+  // in the bar, so that nothing moves) but shows nothing.
   page_can_fullscreen: function () {
-    return document.fullscreenEnabled ? 1 : 0;
+    const can = document.fullscreenEnabled === true;
+    document.getElementById('fullscreen').style.visibility = can ? '' : 'hidden';
+    return can ? 1 : 0;
   },
 
   page_is_fullscreen: function () {
@@ -36,27 +71,30 @@ mergeInto(LibraryManager.library, {
   // A refusal (no gesture, a browser's policy) is the display refusing the
   // mode: the program asks the fallback question.
   page_request_fullscreen: function () {
-    document.getElementById('stage').requestFullscreen({ navigationUI: 'hide' })
-      .catch(() => Module._polytree_fullscreen_refused());
+    const stage = document.getElementById('stage');
+    // iPhone's Safari has no requestFullscreen at all: a refusal too.
+    const asked = stage.requestFullscreen ? stage.requestFullscreen({ navigationUI: 'hide' }) : Promise.reject();
+    asked.catch(() => Module._polytree_fullscreen_refused());
   },
 
   page_exit_fullscreen: function () {
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
   },
 
-  // The display mode's size in CSS pixels, shrunk to fit the room the page
-  // has with its aspect kept; in full screen the whole screen. The drawing
-  // buffer has the device's pixels, up to two per CSS pixel: past that a
-  // one-pixel line gets too thin to see, so the browser scales the buffer up.
-  page_fit_canvas: function (width, height) {
+  // The whole window, or the display mode's size in CSS pixels shrunk to
+  // fit the window with its aspect kept; in full screen the whole screen.
+  // The drawing buffer has the device's pixels, up to two per CSS pixel:
+  // past that a one-pixel line gets too thin to see, so the browser scales
+  // the buffer up. The canvas stays at the stage's corner and is centred by
+  // a transform, in whole pixels (a canvas that starts half-way into a
+  // pixel has every line blurred over two), so that no size ever shifts the
+  // page's layout.
+  page_fit_canvas: function (width, height, fill) {
     const canvas = document.getElementById('canvas');
     const stage = document.getElementById('stage');
-    let shownWidth = width;
-    let shownHeight = height;
-    if (document.fullscreenElement) {
-      shownWidth = window.innerWidth;
-      shownHeight = window.innerHeight;
-    } else {
+    let shownWidth = stage.clientWidth;
+    let shownHeight = stage.clientHeight;
+    if (!fill && !document.fullscreenElement) {
       const fit = Math.min(1, stage.clientWidth / width, stage.clientHeight / height);
       shownWidth = Math.max(1, Math.floor(width * fit));
       shownHeight = Math.max(1, Math.floor(height * fit));
@@ -64,12 +102,11 @@ mergeInto(LibraryManager.library, {
     const ratio = Math.min(window.devicePixelRatio || 1, 2);
     canvas.style.width = shownWidth + 'px';
     canvas.style.height = shownHeight + 'px';
-    canvas.width = Math.round(shownWidth * ratio);
-    canvas.height = Math.round(shownHeight * ratio);
-    // Centred by whole pixels: a canvas that starts half-way into a pixel
-    // has every line blurred over two.
-    canvas.style.marginLeft = Math.max(0, Math.floor((stage.clientWidth - shownWidth) / 2)) + 'px';
-    canvas.style.marginTop = Math.max(0, Math.floor((stage.clientHeight - shownHeight) / 2)) + 'px';
+    canvas.width = Math.max(1, Math.round(shownWidth * ratio));
+    canvas.height = Math.max(1, Math.round(shownHeight * ratio));
+    const left = Math.max(0, Math.floor((stage.clientWidth - shownWidth) / 2));
+    const top = Math.max(0, Math.floor((stage.clientHeight - shownHeight) / 2));
+    canvas.style.transform = 'translate(' + left + 'px, ' + top + 'px)';
   },
 
   page_ask: function (question, caption, text) {
@@ -108,6 +145,7 @@ mergeInto(LibraryManager.library, {
     fault.textContent = UTF8ToString(text);
     fault.hidden = false;
     document.getElementById('canvas').hidden = true;
-    document.getElementById('keys-hint').hidden = true;
+    document.getElementById('hint').hidden = true;
+    document.getElementById('bar').hidden = true;
   },
 });

@@ -8,7 +8,7 @@
 // WebGL canvas read back after its frame is blank), decoded by the
 // browser's own PNG reader.
 import { execFileSync } from 'node:child_process';
-import { readFileSync, mkdtempSync, rmSync } from 'node:fs';
+import { readFileSync, writeFileSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
@@ -41,13 +41,18 @@ async function launch(extraArgs = []) {
   return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: [...LLVMPIPE, ...extraArgs] });
 }
 
-async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch, ratio } = {}) {
+// A desktop window by default; a phone is { viewport: PHONE, phone: true, ratio: 3 }.
+const PHONE = { width: 390, height: 844 };
+
+async function openPage(browser, base, query = '', { initScript, reducedMotion, hasTouch, ratio, viewport, phone } = {}) {
   const context = await browser.newContext({
-    viewport: { width: 1280, height: 1024 },
+    viewport: viewport ?? { width: 1280, height: 800 },
     deviceScaleFactor: ratio ?? 1,
-    hasTouch: hasTouch ?? false,
+    hasTouch: hasTouch ?? phone ?? false,
+    isMobile: phone ?? false,
     reducedMotion: reducedMotion ?? 'no-preference',
   });
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
@@ -136,9 +141,26 @@ async function decode(png) {
   return { width: pixels.width, height: pixels.height, rgb: Buffer.from(pixels.rgb, 'base64') };
 }
 
+// The controls lie over a canvas that fills the window until they go quiet.
+async function quiet(page) {
+  await poll('the controls to make way', () => page.evaluate(() =>
+    ['bar', 'hint'].every((id) => getComputedStyle(document.getElementById(id)).opacity === '0')));
+}
+
 async function shot(page) {
+  await quiet(page);
   return decode(await page.locator('#canvas').screenshot());
 }
+
+// A click on a control, after the mouse's move that brings them back.
+async function control(page, selector) {
+  await page.mouse.move(640, 400);
+  await page.mouse.move(650, 410);
+  await poll('the controls', () => page.evaluate(() => !document.getElementById('stage').classList.contains('quiet')));
+  await page.locator(selector).click();
+}
+
+const camera = (view) => /camera:(\S+)/.exec(view)[1].split(',').map(Number);
 
 function differing(a, b) {
   if (a.width !== b.width || a.height !== b.height) throw new Error(`pictures of ${a.width}x${a.height} and ${b.width}x${b.height}`);
@@ -157,10 +179,15 @@ function lit(picture) {
   return count;
 }
 
-function rendered(args) {
+// polytree-render's still; of a PNG's own view (--view-of) when given one.
+function rendered(args, png) {
   const work = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
   try {
     const file = path.join(work, 'frame.png');
+    if (png) {
+      writeFileSync(path.join(work, 'given.png'), png);
+      args = ['--view-of', path.join(work, 'given.png'), ...args];
+    }
     execFileSync(render, [...args, '-o', file]);
     return readFileSync(file);
   } finally {
@@ -188,14 +215,15 @@ const CASES = {
     const page = await openPage(browser, base);
     await answer(page, 'Escape');
     await framesGoOn(page);
-    check((await canvasSize(page)) === '640x480 buffer 640x480', `canvas ${await canvasSize(page)}`);
+    // The window, filled, projected for its aspect.
+    check((await canvasSize(page)) === '1280x800 buffer 1280x800', `canvas ${await canvasSize(page)}`);
     await page.keyboard.press('Space');
     const number = await framesStand(page);
     const shown = await shot(page);
-    const expected = await decode(rendered(['B3', 'L7', '--frame', String(number), '--size', '640x480']));
+    const expected = await decode(rendered(['B3', 'L7', '--frame', String(number), '--size', '1280x800']));
     const view = await page.evaluate(() => window.polytree.view());
     check(view.startsWith('B3 L7 G3 v1 ') && view.endsWith(' paused'), `the page's view: ${view}`);
-    check(differing(await decode(rendered(['--view', view])), expected) === 0, `--view '${view}' is another frame`);
+    check(differing(await decode(rendered(['--view', view, '--size', '1280x800'])), expected) === 0, `--view '${view}' is another frame`);
     const count = differing(shown, expected);
     console.log(`  frame ${number}: ${count} pixels differ from polytree-render's, ${lit(shown)} lit`);
     check(lit(shown) > 5000, 'the canvas is (nearly) blank');
@@ -205,13 +233,17 @@ const CASES = {
   // The address's option words, read as a command line; other words ignored.
   async options_from_the_address(browser, base) {
     const longQuery = '?' + 'B4+'.repeat(11000) + 'L4&x=' + 'y'.repeat(100);
+    // Without a G word the figure fills the window.
+    const filled = '1280x800 buffer 1280x800';
     const rows = [
-      { query: '?B5+L4+G4', size: '800x600 buffer 800x600', segments: 781 },
+      { query: '', size: filled, segments: 3280 },
+      { query: '?G3', size: '640x480 buffer 640x480', segments: 3280 },
+      { query: '?b5+L4+g4', size: '800x600 buffer 800x600', segments: 781 },
       { query: '?B5&L4&G4', size: '800x600 buffer 800x600', segments: 781 },
-      { query: '?L40', size: '640x480 buffer 640x480', segments: (3 ** 13 - 1) / 2 },
-      { query: '?L10&lang=en', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
-      { query: '?L10&gclid=L2%20B9', size: '640x480 buffer 640x480', segments: (3 ** 11 - 1) / 2 },
-      { query: longQuery, size: '640x480 buffer 640x480', segments: 341 },
+      { query: '?L40', size: filled, segments: (3 ** 13 - 1) / 2 },
+      { query: '?L10&lang=en', size: filled, segments: (3 ** 11 - 1) / 2 },
+      { query: '?L10&gclid=G2%20B9', size: filled, segments: (3 ** 11 - 1) / 2 },
+      { query: longQuery, size: filled, segments: 341 },
       // HiDPI: the device's pixels, two at most per CSS pixel.
       { query: '?G2', ratio: 2, size: '320x240 buffer 640x480', segments: 3280 },
       { query: '?G2', ratio: 3, size: '320x240 buffer 640x480', segments: 3280 },
@@ -231,7 +263,7 @@ const CASES = {
   // Each quick tap acts once; the Esc that answered the question did not end
   // the viewer.
   async quick_taps_act_once(browser, base) {
-    const page = await openPage(browser, base);
+    const page = await openPage(browser, base, '?G4');
     await answer(page, 'Escape');
     await framesGoOn(page);
 
@@ -250,12 +282,15 @@ const CASES = {
     await poll('the help box to close', async () => !(await visible(page, '#help')));
     await framesGoOn(page);
 
+    // The page's sizes run from the largest mode to the whole window, and
+    // from there round to the smallest.
     const sizes = [
-      ['Equal', '800x600 buffer 800x600'],
-      ['Minus', '640x480 buffer 640x480'],
-      ['NumpadSubtract', '320x240 buffer 320x240'],
-      ['NumpadAdd', '640x480 buffer 640x480'],
-      ['Shift+Equal', '800x600 buffer 800x600'],
+      ['Equal', '1024x768 buffer 1024x768'],
+      ['Shift+Equal', '1280x800 buffer 1280x800'],
+      ['NumpadAdd', '128x128 buffer 128x128'],
+      ['Minus', '1280x800 buffer 1280x800'],
+      ['NumpadSubtract', '1024x768 buffer 1024x768'],
+      ['Minus', '800x600 buffer 800x600'],
     ];
     for (const [key, size] of sizes) {
       await page.keyboard.press(key);
@@ -342,11 +377,11 @@ const CASES = {
       { name: 'refused, Yes', init: refuse, keys: ['Enter', 'Enter'], runs: true },
       { name: 'refused, No', init: refuse, keys: ['Enter', 'Escape'], ended: 'Program Will Now Close.' },
       { name: 'reduced motion', reducedMotion: 'reduce', keys: ['Escape'], paused: true },
-      { name: 'Yes', keys: ['Enter'], fullscreen: true },
-      { name: 'no full screen', init: noFullscreen, keys: [], runs: true },
+      { name: 'Yes', query: '?G3', keys: ['Enter'], fullscreen: true },
+      { name: 'no full screen', init: noFullscreen, keys: [], runs: true, noFullscreenButton: true },
     ];
     for (const row of rows) {
-      const page = await openPage(browser, base, '', { initScript: row.init, reducedMotion: row.reducedMotion });
+      const page = await openPage(browser, base, row.query, { initScript: row.init, reducedMotion: row.reducedMotion });
       // The fallback question comes in the same dialog as soon as the
       // start-up one is answered.
       const questions = ['Would You Like', 'The Requested Fullscreen Mode Is Not Supported'];
@@ -357,10 +392,11 @@ const CASES = {
       }
       await poll(`${row.name}: the question to go`, async () => !(await visible(page, '#question')));
       if (row.runs) await framesGoOn(page);
+      if (row.noFullscreenButton) check(!(await visible(page, '#fullscreen')), `${row.name}: a full-screen button`);
       // Full screen fills the screen; F12 leaves it for the page and enters
       // it again, each tap once.
       const filled = (yes) => async () => (await page.evaluate(() => document.fullscreenElement !== null)) === yes &&
-        (await canvasSize(page)) === (yes ? '1280x1024 buffer 1280x1024' : '640x480 buffer 640x480');
+        (await canvasSize(page)) === (yes ? '1280x800 buffer 1280x800' : '640x480 buffer 640x480');
       if (row.fullscreen) {
         await poll(`${row.name}: full screen`, filled(true));
         for (const yes of [false, true, false]) {
@@ -381,6 +417,110 @@ const CASES = {
       }
       await page.context().close();
     }
+  },
+
+  // A link's view opens at its frame, fixed or filling the window as it was
+  // shared, paused as the view says; Share gives that same link.
+  async view_links_open_their_frame(browser, base) {
+    const view = 'B5 L4 G3 v1 pitch:20 yaw:35 camera:0.3,-0.2,-2.5 twist:0.6981317007977318 paused';
+    const rows = [
+      { fragment: view, size: '640x480' },
+      { fragment: `fill ${view}`, size: '1280x800', query: '?G2' },
+    ];
+    for (const row of rows) {
+      const address = `${base}/index.html${row.query ?? ''}#${row.fragment.replace(/ /g, '+')}`;
+      const page = await openPage(browser, base, `${row.query ?? ''}#${row.fragment.replace(/ /g, '+')}`);
+      await answer(page, 'Escape');
+      await poll('the first frame', async () => (await frame(page)) !== null);
+      check((await page.evaluate(() => window.polytree.view())) === view, `${row.size}: the page's view differs`);
+      check((await canvasSize(page)) === `${row.size} buffer ${row.size}`, `${row.size}: canvas ${await canvasSize(page)}`);
+      const count = differing(await shot(page), await decode(rendered(['--view', view, '--size', row.size])));
+      check(count <= STRAY_PIXELS, `${row.size}: ${count} pixels differ from polytree-render's frame of the view`);
+      await page.evaluate(() => navigator.clipboard.writeText(''));
+      await control(page, '#share');
+      await poll(`${row.size}: the confirmation`, () => visible(page, '#notice'));
+      const shared = await page.evaluate(() => navigator.clipboard.readText());
+      check(shared === address, `${row.size}: Share gave ${shared}`);
+      await page.context().close();
+    }
+  },
+
+  // A saved picture is polytree-render's still of the view the PNG keeps,
+  // at the canvas's size (the frame on screen) and at a size picked.
+  async saved_pictures_are_polytree_renders(browser, base) {
+    const page = await openPage(browser, base, '', { reducedMotion: 'reduce' });
+    await answer(page, 'Escape');
+    await poll('the first frame', async () => (await frame(page)) !== null);
+    await page.keyboard.press('ArrowLeft');
+    await poll('the turn', async () => (await page.evaluate(() => window.polytree.view())).includes(' yaw:-1 '));
+    const onScreen = await shot(page);
+    const save = async (button) => {
+      const [download] = await Promise.all([page.waitForEvent('download'), page.locator(button).click()]);
+      return readFileSync(await download.path());
+    };
+    await control(page, '#save');
+    await poll('the save dialog', () => visible(page, '#save-dialog'));
+    const view = await page.evaluate(() => window.polytree.view());
+    const command = await page.locator('#render-still').textContent();
+    check(command === `polytree-render --view '${view}' --size 3840x2160 -o polytree.png`, `command ${command}`);
+    const rows = [
+      { button: '#save-shown', size: [1280, 800] },
+      { button: '#save-picked', size: [1920, 1080] },
+    ];
+    for (const { button, size } of rows) {
+      const png = await save(button);
+      const picture = await decode(png);
+      check(picture.width === size[0] && picture.height === size[1], `${button}: ${picture.width}x${picture.height}`);
+      const count = differing(picture, await decode(rendered([], png)));
+      check(count <= STRAY_PIXELS, `${button}: ${count} pixels differ from polytree-render's still of its view`);
+      check(lit(picture) > 5000, `${button}: the picture is (nearly) blank`);
+      if (button === '#save-shown') check(differing(picture, onScreen) === 0, 'the picture is not the frame on screen');
+    }
+    await page.locator('#picture-width').fill('100000');
+    await page.locator('#save-picked').click();
+    await poll('the size refused', () => visible(page, '#picture-error'));
+  },
+
+  // A phone: the hint names gestures; a pinch and a two-finger drag move
+  // the camera, at one key's step for every 10 CSS pixels; a tap brings the
+  // controls back, and their pause button pauses.
+  async phone_gestures_and_controls(browser, base) {
+    const page = await openPage(browser, base, '', { viewport: PHONE, phone: true, ratio: 3 });
+    await poll('the start-up question', () => visible(page, '#question'));
+    await page.locator('#no').tap();
+    await framesGoOn(page, 2);
+    check((await canvasSize(page)) === '390x844 buffer 780x1688', `canvas ${await canvasSize(page)}`);
+    check(await visible(page, '#hint .gestures') && !(await visible(page, '#hint .keys')), 'the hint names keys');
+    const cdp = await page.context().newCDPSession(page);
+    const fingers = async (from, to) => {
+      const at = (points, t) => points.map(([x, y], i) => ({ x: x + (to[i][0] - x) * t, y: y + (to[i][1] - y) * t, id: i }));
+      await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(from, 0) });
+      for (let step = 1; step <= 5; step += 1) {
+        await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(from, step / 5) });
+      }
+      await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    };
+    const moves = [
+      // Fingers 100 CSS pixels further apart: 10 steps forward.
+      { from: [[145, 400], [245, 400]], to: [[95, 400], [295, 400]], camera: [0, 0, -3] },
+      // Both 30 right and 20 up: the figure follows, the camera 3 steps left and 2 down.
+      { from: [[145, 400], [245, 400]], to: [[175, 380], [275, 380]], camera: [0.15, 0.1, -3] },
+    ];
+    for (const move of moves) {
+      await fingers(move.from, move.to);
+      const view = await poll('the camera to move', async () => {
+        const now = await page.evaluate(() => window.polytree.view());
+        return camera(now).every((value, i) => Math.abs(value - move.camera[i]) < 1e-9) && now;
+      }, 5).catch(async () => { throw new Error(`camera at ${await page.evaluate(() => window.polytree.view())}`); });
+      check(view.includes(' pitch:0 yaw:0 '), `two fingers turned the figure: ${view}`);
+    }
+    await quiet(page);
+    await page.touchscreen.tap(200, 600);
+    await poll('the controls after a tap', () => page.evaluate(() => !document.getElementById('stage').classList.contains('quiet')));
+    await page.locator('#pause').tap();
+    await poll('the pause', async () => (await page.evaluate(() => window.polytree.view())).endsWith(' paused'));
+    check((await page.locator('#pause').getAttribute('aria-pressed')) === 'true', 'the pause button is not pressed');
+    await framesStand(page);
   },
 
   async no_webgl2_says_so(browser, base) {
