@@ -564,6 +564,17 @@ const CASES = {
         await download.saveAs(file);
         check(download.suggestedFilename() === `polytree ${view.replace(/:/g, '=')}.${row.format}`,
           `${row.format}: named ${download.suggestedFilename()}`);
+        // Chromium plays it, every frame (shown or dropped, each counted).
+        const player = await (await browser.newContext()).newPage();
+        await player.setContent(`<video muted src="data:video/${row.format};base64,${readFileSync(file).toString('base64')}">`);
+        const played = await player.evaluate(() => new Promise((resolve, reject) => {
+          const video = document.querySelector('video');
+          video.onended = () => resolve(video.getVideoPlaybackQuality().totalVideoFrames);
+          video.onerror = () => reject(new Error(`the video cannot play: ${video.error.message}`));
+          video.play();
+        }));
+        check(played === frames, `${row.format}: Chromium played ${played} frames of ${frames}`);
+        await player.context().close();
         const probe = JSON.parse(execFileSync('ffprobe', ['-v', 'error', '-count_frames', '-select_streams', 'v',
           '-show_entries', 'stream=codec_name,width,height,nb_read_frames,color_space,color_range,color_primaries',
           '-of', 'json', file])).streams[0];
