@@ -9,7 +9,7 @@
 // llvmpipe; polytree-render's from its start to its exit. Also the
 // recorder's weight as it loads, each file compressed with gzip -9.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -44,9 +44,10 @@ async function recordInPage(browser, base) {
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: 600000 }),
     page.locator('#video-start').click()]);
   const seconds = (Date.now() - started) / 1000;
+  const bytes = statSync(await download.path()).size;
   await download.delete();
   await page.context().close();
-  return seconds;
+  return { seconds, bytes };
 }
 
 function recordWithRenderer() {
@@ -55,7 +56,7 @@ function recordWithRenderer() {
     const started = Date.now();
     execFileSync(render, ['B3', 'L7', '--size', `${WIDTH}x${HEIGHT}`, '--frames', String(FRAMES), '-o',
       path.join(work, 'turn.webm')]);
-    return (Date.now() - started) / 1000;
+    return { seconds: (Date.now() - started) / 1000, bytes: statSync(path.join(work, 'turn.webm')).size };
   } finally {
     rmSync(work, { recursive: true, force: true });
   }
@@ -65,13 +66,13 @@ const server = await serve(webDir);
 const base = `http://127.0.0.1:${server.address().port}`;
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true,
   args: ['--use-angle=gles-egl', '--ignore-gpu-blocklist'] });
-const fps = (seconds) => (FRAMES / seconds).toFixed(1);
+const job = ({ seconds, bytes }) => `${seconds.toFixed(2)} s (${(FRAMES / seconds).toFixed(1)} frames/s,` +
+  ` ${(bytes / 1e6).toFixed(2)} MB)`;
 for (let round = 1; round <= rounds; round += 1) {
   const page = await recordInPage(browser, base);
   const renderer = recordWithRenderer();
-  console.log(`round ${round}, B3 L7 ${WIDTH}x${HEIGHT}, ${FRAMES} frames as WebM: page ${page.toFixed(2)} s` +
-    ` (${fps(page)} frames/s), polytree-render ${renderer.toFixed(2)} s (${fps(renderer)} frames/s),` +
-    ` ${(renderer / page).toFixed(2)}x`);
+  console.log(`round ${round}, B3 L7 ${WIDTH}x${HEIGHT}, ${FRAMES} frames as WebM: page ${job(page)},` +
+    ` polytree-render ${job(renderer)}, ${(renderer.seconds / page.seconds).toFixed(2)}x`);
 }
 await browser.close();
 server.close();
