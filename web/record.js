@@ -86,7 +86,19 @@ function numberIn(id) {
   return Math.floor(Number($(id).value)) || 0;
 }
 
-async function start(hooks) {
+// A recording is under way from the press of its button, so that closing
+// the dialog waits for it even before its first frame.
+function start(hooks) {
+  let ended = null;
+  const job = { cancelled: false, ended: new Promise((resolve) => { ended = resolve; }) };
+  busy = job;
+  recordVideo(hooks, job).finally(() => {
+    busy = null;
+    ended();
+  });
+}
+
+async function recordVideo(hooks, job) {
   const width = numberIn('video-width');
   const height = numberIn('video-height');
   const frames = numberIn('video-frames');
@@ -100,6 +112,7 @@ async function start(hooks) {
   const command = `polytree-render --view '${hooks.view}' --size ${width}x${height} --frames ${frames}` +
     ` -o polytree.${format.extension}`;
   const { config, why } = await supported(format, width, height);
+  if (job.cancelled) return;
   if (!config) {
     showError(`${why} polytree-render makes the same video:`, command);
     return;
@@ -109,28 +122,27 @@ async function start(hooks) {
     showError(hooks.error());
     return;
   }
-  let ended = null;
-  const job = { cancelled: false, ended: new Promise((resolve) => { ended = resolve; }) };
-  busy = job;
   showBusy(true, 0, frames);
   let failure = null;
-  const output = new Output({ format: format.muxer(), target: new BufferTarget() });
-  const source = new EncodedVideoPacketSource(format.source);
-  output.addVideoTrack(source, { frameRate: FPS });
   let muxed = Promise.resolve();
   let room = null;
-  const encoder = new VideoEncoder({
-    output: (chunk, meta) => {
-      const packet = EncodedPacket.fromEncodedChunk(chunk);
-      muxed = muxed.then(() => source.add(packet, meta));
-    },
-    error: (error) => {
-      failure = failure ?? error;
-      room?.();
-    },
-  });
-  encoder.addEventListener('dequeue', () => room?.());
+  let output = null;
+  let encoder = null;
   try {
+    output = new Output({ format: format.muxer(), target: new BufferTarget() });
+    const source = new EncodedVideoPacketSource(format.source);
+    output.addVideoTrack(source, { frameRate: FPS });
+    encoder = new VideoEncoder({
+      output: (chunk, meta) => {
+        const packet = EncodedPacket.fromEncodedChunk(chunk);
+        muxed = muxed.then(() => source.add(packet, meta));
+      },
+      error: (error) => {
+        failure = failure ?? error;
+        room?.();
+      },
+    });
+    encoder.addEventListener('dequeue', () => room?.());
     encoder.configure(config);
     await output.start();
     for (let n = 0; n < frames && !job.cancelled && !failure; n += 1) {
@@ -162,20 +174,18 @@ async function start(hooks) {
       file.download = `polytree ${hooks.view.replace(/:/g, '=')}.${format.extension}`;
       file.click();
       setTimeout(() => URL.revokeObjectURL(file.href), 60000);
-      hooks.notice(`The video is saved: ${frames} frames, ${(output.target.buffer.byteLength / 1e6).toFixed(1)} MB.`);
+      hooks.notice(`The video is ready: ${frames} frames, ${(output.target.buffer.byteLength / 1e6).toFixed(1)} MB.`);
     }
   } catch (error) {
     showError(`The video cannot be made (${error.message ?? error}). polytree-render makes the same video:`, command);
   } finally {
     // Nothing more comes from a closed encoder; what it gave is muxed
     // before a cancelled output lets it go.
-    if (encoder.state !== 'closed') encoder.close();
+    if (encoder && encoder.state !== 'closed') encoder.close();
     await muxed.catch(() => {});
-    if (output.state !== 'finalized') await output.cancel().catch(() => {});
+    if (output && output.state !== 'finalized') await output.cancel().catch(() => {});
     hooks.close();
-    busy = null;
     showBusy(false);
-    ended();
   }
 }
 
