@@ -49,4 +49,7 @@ if [ "${1:-}" != "--no-fps" ]; then
   echo
   echo "== The web page against its WebGL floor in headless Chromium, and its times"
   node tests/web/bench.mjs --web build/web
+  echo
+  echo "== A video recorded in the page against polytree-render's WebM of the same view, and the recorder's weight"
+  node tests/web/record_bench.mjs --web build/web --render build/release/polytree-render
 fi

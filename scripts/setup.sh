@@ -55,11 +55,15 @@ for package in "${PACKAGES[@]}"; do
   fi
 done
 
-# The web tests' npm packages, exactly as tests/web/package-lock.json pins
-# them; nothing is downloaded when they are there.
+# The npm packages, exactly as each package-lock.json pins them: the web
+# tests' browser driver, and the muxer the page's recorder ships; nothing is
+# downloaded when they are there.
 install_npm_packages() {
   if [ ! -d tests/web/node_modules/playwright-core ]; then
     (cd tests/web && npm ci --no-audit --no-fund --silent)
+  fi
+  if [ ! -f web/node_modules/mediabunny/package.json ]; then
+    (cd web && npm ci --no-audit --no-fund --silent)
   fi
 }
 

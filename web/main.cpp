@@ -19,6 +19,7 @@
 #include "platform/browser_canvas.h"
 #include "platform/browser_window.h"
 #include "render/figure_buffer.h"
+#include "render/polygon_tree.h"
 #include "viewer/fallback.h"
 #include "viewer/frame.h"
 #include "viewer/idle_pass.h"
@@ -72,6 +73,15 @@ enum Question { START = 0, FALLBACK = 1 };
 // over it holds the loop, as the desktop's boxes block it.
 enum class Phase { asking, running, help, ended };
 
+struct Offscreen {
+    GLuint framebuffer = 0;
+    GLuint renderbuffers[2] = {0, 0};
+    bool complete = false;
+    int width = 0;
+    int height = 0;
+    unsigned char* pixels = nullptr;
+};
+
 struct Page {
     std::string options;
     bool fill = false;  // the figure fills the window instead of a mode's size
@@ -83,6 +93,8 @@ struct Page {
     int shown_paused = -1;  // what the page's controls show
     int shown_fill = -1;
     std::string picture_error;
+    Offscreen offscreen;
+    double video_twist = 0.0;  // the next video frame's
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
     FigureBuffer buffer;
     Phase phase = Phase::asking;
@@ -311,6 +323,90 @@ bool make_context() {
     return true;
 }
 
+// An off-screen framebuffer of a picture's or a video's size, with memory for
+// its pixels; polytree_picture and the polytree_video_* functions draw
+// through it.
+int largest_picture() {
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return std::min({renderbuffer, viewport[0], viewport[1]});
+}
+
+bool open_offscreen(int width, int height) {
+    const int largest = largest_picture();
+    if (page.shown_frame < 0 || page.context_lost) {
+        page.picture_error = "There is no frame on screen to save.";
+        return false;
+    }
+    if (width < 1 || height < 1 || width > largest || height > largest ||
+        static_cast<long long>(width) * height > MOST_PICTURE_PIXELS) {
+        page.picture_error = "A picture is 1 to " + std::to_string(largest) + " pixels a side and at most " +
+                             std::to_string(MOST_PICTURE_PIXELS) + " pixels in all.";
+        return false;
+    }
+    Offscreen& o = page.offscreen;
+    o.pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(width) * 4 * height));
+    if (o.pixels == nullptr) {
+        page.picture_error = "The page has not enough memory for a picture of that size.";
+        return false;
+    }
+    o.width = width;
+    o.height = height;
+    glGenFramebuffers(1, &o.framebuffer);
+    glGenRenderbuffers(2, o.renderbuffers);
+    glBindFramebuffer(GL_FRAMEBUFFER, o.framebuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, o.renderbuffers[0]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, o.renderbuffers[0]);
+    glBindRenderbuffer(GL_RENDERBUFFER, o.renderbuffers[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, o.renderbuffers[1]);
+    o.complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    page.buffer.resize(width, height, viewer.scale);
+    return true;
+}
+
+// The view on screen with the given twist, into the off-screen pixels.
+bool draw_offscreen(double twist) {
+    Offscreen& o = page.offscreen;
+    if (o.complete && !page.context_lost) {
+        const View& view = page.shown_view;
+        page.buffer.draw_scene(Figure{view.branches, view.levels, twist, viewer.scale}, view.camera);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, o.pixels);
+    }
+    if (!o.complete || page.context_lost || glGetError() != GL_NO_ERROR) {
+        page.picture_error = "The browser's WebGL cannot draw a picture of that size.";
+        return false;
+    }
+    // GL's rows come bottom first; the background is cleared clear, and a
+    // picture of the screen is opaque.
+    const std::size_t row = static_cast<std::size_t>(o.width) * 4;
+    for (int y = 0; y < o.height / 2; ++y) {
+        std::swap_ranges(o.pixels + static_cast<std::size_t>(y) * row, o.pixels + static_cast<std::size_t>(y + 1) * row,
+                         o.pixels + static_cast<std::size_t>(o.height - 1 - y) * row);
+    }
+    for (std::size_t i = 3; i < row * static_cast<std::size_t>(o.height); i += 4) o.pixels[i] = 255;
+    return true;
+}
+
+void close_offscreen() {
+    Offscreen& o = page.offscreen;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(2, o.renderbuffers);
+    glDeleteFramebuffers(1, &o.framebuffer);
+    std::free(o.pixels);
+    o = Offscreen{};
+    // Back to the canvas's size, without refitting it: a canvas given its
+    // size again is cleared.
+    int canvas_width = 0;
+    int canvas_height = 0;
+    emscripten_get_canvas_element_size(CANVAS, &canvas_width, &canvas_height);
+    page.buffer.resize(canvas_width, canvas_height, viewer.scale);
+}
+
 }  // namespace
 
 extern "C" {
@@ -395,13 +491,7 @@ EMSCRIPTEN_KEEPALIVE void polytree_link_changed() {
 }
 
 // The largest side of a picture that polytree_picture draws.
-EMSCRIPTEN_KEEPALIVE int polytree_largest_picture() {
-    GLint renderbuffer = 0;
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    return std::min({renderbuffer, viewport[0], viewport[1]});
-}
+EMSCRIPTEN_KEEPALIVE int polytree_largest_picture() { return largest_picture(); }
 
 EMSCRIPTEN_KEEPALIVE int polytree_most_picture_pixels() { return static_cast<int>(MOST_PICTURE_PIXELS); }
 
@@ -410,65 +500,34 @@ EMSCRIPTEN_KEEPALIVE int polytree_most_picture_pixels() { return static_cast<int
 // frees with polytree_picture_free; null, with polytree_picture_error said,
 // when the size is out of bounds or the memory or the driver refuses it.
 EMSCRIPTEN_KEEPALIVE unsigned char* polytree_picture(int width, int height) {
-    const int largest = polytree_largest_picture();
-    if (page.shown_frame < 0 || page.context_lost) {
-        page.picture_error = "There is no frame on screen to save.";
-        return nullptr;
-    }
-    if (width < 1 || height < 1 || width > largest || height > largest ||
-        static_cast<long long>(width) * height > MOST_PICTURE_PIXELS) {
-        page.picture_error = "A picture is 1 to " + std::to_string(largest) + " pixels a side and at most " +
-                             std::to_string(MOST_PICTURE_PIXELS) + " pixels in all.";
-        return nullptr;
-    }
-    const std::size_t row = static_cast<std::size_t>(width) * 4;
-    auto* pixels = static_cast<unsigned char*>(std::malloc(row * static_cast<std::size_t>(height)));
-    if (pixels == nullptr) {
-        page.picture_error = "The page has not enough memory for a picture of that size.";
-        return nullptr;
-    }
-    GLuint framebuffer = 0;
-    GLuint renderbuffers[2] = {0, 0};
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(2, renderbuffers);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
-        const View& view = page.shown_view;
-        page.buffer.resize(width, height, viewer.scale);
-        page.buffer.draw_scene(Figure{view.branches, view.levels, view.twist, viewer.scale}, view.camera);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteRenderbuffers(2, renderbuffers);
-    glDeleteFramebuffers(1, &framebuffer);
-    // Back to the canvas's size, without refitting it: a canvas given its
-    // size again is cleared.
-    int canvas_width = 0;
-    int canvas_height = 0;
-    emscripten_get_canvas_element_size(CANVAS, &canvas_width, &canvas_height);
-    page.buffer.resize(canvas_width, canvas_height, viewer.scale);
-    if (!complete || glGetError() != GL_NO_ERROR) {
-        std::free(pixels);
-        page.picture_error = "The browser's WebGL cannot draw a picture of that size.";
-        return nullptr;
-    }
-    // GL's rows come bottom first; the background is cleared clear, and a
-    // picture of the screen is opaque.
-    for (int y = 0; y < height / 2; ++y) {
-        std::swap_ranges(pixels + static_cast<std::size_t>(y) * row, pixels + static_cast<std::size_t>(y + 1) * row,
-                         pixels + static_cast<std::size_t>(height - 1 - y) * row);
-    }
-    for (std::size_t i = 3; i < row * static_cast<std::size_t>(height); i += 4) pixels[i] = 255;
-    return pixels;
+    if (!open_offscreen(width, height)) return nullptr;
+    const bool drawn = draw_offscreen(page.shown_view.twist);
+    unsigned char* pixels = page.offscreen.pixels;
+    page.offscreen.pixels = nullptr;
+    close_offscreen();
+    if (drawn) return pixels;
+    std::free(pixels);
+    return nullptr;
 }
+
+// A video of the view on screen, frame by frame: polytree_video_open sizes
+// the framebuffer and gives the pixels' memory (null, with
+// polytree_picture_error said, as for a picture); each polytree_video_frame
+// draws the next frame into it, the view's own first, the twist moving on a
+// degree a frame as the viewer's does, paused or not.
+EMSCRIPTEN_KEEPALIVE unsigned char* polytree_video_open(int width, int height) {
+    if (!open_offscreen(width, height)) return nullptr;
+    page.video_twist = page.shown_view.twist;
+    return page.offscreen.pixels;
+}
+
+EMSCRIPTEN_KEEPALIVE int polytree_video_frame() {
+    if (!draw_offscreen(page.video_twist)) return 0;
+    page.video_twist = next_twist(page.video_twist);
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE void polytree_video_close() { close_offscreen(); }
 
 EMSCRIPTEN_KEEPALIVE const char* polytree_picture_error() { return page.picture_error.c_str(); }
 

@@ -293,6 +293,38 @@
     savePicture(width || 0, height || 0);
   });
 
+  // Recording holds the figure, as saving does, and loads its own module
+  // (web/record.js and the muxer it imports) only when a person first asks.
+  let recorder = null;
+  const recordButton = document.getElementById('record');
+  recordButton.addEventListener('pointerdown', (event) => event.preventDefault());
+  recordButton.addEventListener('click', async () => {
+    if (!shown() || document.querySelector('dialog[open]')) return;
+    Module._polytree_hold();
+    try {
+      recorder = recorder ?? await import('./record.js');
+    } catch (failed) {
+      Module._polytree_help_closed();
+      Module.notice('The recorder cannot be loaded: is the page offline?');
+      return;
+    }
+    recorder.record({
+      view: UTF8ToString(Module._polytree_view()),
+      width: canvas.width,
+      height: canvas.height,
+      open: (width, height) => Module._polytree_video_open(width, height),
+      frame: () => Module._polytree_video_frame() === 1,
+      close: () => Module._polytree_video_close(),
+      memory: () => HEAPU8.buffer,
+      error: () => UTF8ToString(Module._polytree_picture_error()),
+      notice: Module.notice,
+      resume: () => {
+        canvas.focus();
+        Module._polytree_help_closed();
+      },
+    });
+  });
+
   // The person edits the fragment of the address.
   window.addEventListener('hashchange', () => {
     if (ready()) Module._polytree_link_changed();

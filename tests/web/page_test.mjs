@@ -171,6 +171,13 @@ function differing(a, b) {
   return count;
 }
 
+// Peak signal to noise of RGB bytes b against a, in dB.
+function psnr(a, b) {
+  let squares = 0;
+  for (let i = 0; i < a.length; i += 1) squares += (a[i] - b[i]) ** 2;
+  return squares === 0 ? Infinity : 10 * Math.log10((255 * 255 * a.length) / squares);
+}
+
 function lit(picture) {
   let count = 0;
   for (let i = 0; i < picture.rgb.length; i += 3) {
@@ -521,6 +528,110 @@ const CASES = {
     await poll('the pause', async () => (await page.evaluate(() => window.polytree.view())).endsWith(' paused'));
     check((await page.locator('#pause').getAttribute('aria-pressed')) === 'true', 'the pause button is not pressed');
     await framesStand(page);
+  },
+
+  // A recorded video holds polytree-render's stills of the same numbers,
+  // decoded by FFmpeg by the colour tags the file carries: every frame
+  // asked for, none dropped or repeated, each at least the 4:2:0 floor.
+  async recorded_videos_are_polytree_renders(browser, base) {
+    const page = await openPage(browser, base, '', { reducedMotion: 'reduce' });
+    await answer(page, 'Escape');
+    await poll('the first frame', async () => (await frame(page)) === 0);
+    const view = await page.evaluate(() => window.polytree.view());
+    const [width, height, frames] = [640, 360, 12];
+    const work = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
+    try {
+      execFileSync(render, ['B3', 'L7', '--size', `${width}x${height}`, '--frames', String(frames), '-o',
+        path.join(work, 'still-%04d.png')]);
+      const stills = [];
+      for (let n = 0; n < frames; n += 1) {
+        stills.push(await decode(readFileSync(path.join(work, `still-${String(n).padStart(4, '0')}.png`))));
+      }
+      await control(page, '#record');
+      await poll('the record dialog', () => visible(page, '#record-dialog'));
+      const formats = await page.locator('#video-format option').evaluateAll((options) => options.map((o) => o.value));
+      console.log(`  formats offered: ${formats.join(', ')}`);
+      // The floors are polytree-render's own at 4:2:0 for this figure and size
+      // (the README's table): one-pixel coloured lines lose colour.
+      const rows = [{ format: 'webm', codec: 'vp9', floor: 26.1 }, { format: 'mp4', codec: 'h264', floor: 25.8 }];
+      for (const row of rows.filter((r) => formats.includes(r.format))) {
+        await page.locator('#video-width').fill(String(width));
+        await page.locator('#video-height').fill(String(height));
+        await page.locator('#video-frames').fill(String(frames));
+        await page.locator('#video-format').selectOption(row.format);
+        const [download] = await Promise.all([page.waitForEvent('download'), page.locator('#video-start').click()]);
+        const file = path.join(work, `video.${row.format}`);
+        await download.saveAs(file);
+        check(download.suggestedFilename() === `polytree ${view.replace(/:/g, '=')}.${row.format}`,
+          `${row.format}: named ${download.suggestedFilename()}`);
+        // Chromium plays it, every frame (shown or dropped, each counted).
+        const player = await (await browser.newContext()).newPage();
+        await player.setContent(`<video muted src="data:video/${row.format};base64,${readFileSync(file).toString('base64')}">`);
+        const played = await player.evaluate(() => new Promise((resolve, reject) => {
+          const video = document.querySelector('video');
+          video.onended = () => resolve(video.getVideoPlaybackQuality().totalVideoFrames);
+          video.onerror = () => reject(new Error(`the video cannot play: ${video.error.message}`));
+          video.play();
+        }));
+        check(played === frames, `${row.format}: Chromium played ${played} frames of ${frames}`);
+        await player.context().close();
+        const probe = JSON.parse(execFileSync('ffprobe', ['-v', 'error', '-count_frames', '-select_streams', 'v',
+          '-show_entries', 'stream=codec_name,width,height,nb_read_frames,color_space,color_range,color_primaries',
+          '-of', 'json', file])).streams[0];
+        console.log(`  ${row.format}: ${JSON.stringify(probe)}`);
+        check(probe.codec_name === row.codec && probe.width === width && probe.height === height,
+          `${row.format}: ${JSON.stringify(probe)}`);
+        check(probe.color_space && probe.color_range && probe.color_primaries, `${row.format}: no colour tags`);
+        const rgb = execFileSync('ffmpeg', ['-v', 'error', '-i', file, '-f', 'rawvideo', '-pix_fmt', 'rgb24', '-'],
+          { maxBuffer: 1 << 28 });
+        const size = width * height * 3;
+        check(rgb.length === frames * size, `${row.format}: ${rgb.length / size} frames decoded of ${frames}`);
+        const worst = { db: Infinity, at: -1 };
+        for (let n = 0; n < frames; n += 1) {
+          const decoded = rgb.subarray(n * size, (n + 1) * size);
+          const db = (m) => psnr(stills[m].rgb, decoded);
+          const nearest = [n - 1, n + 1].filter((m) => m >= 0 && m < frames).every((m) => db(m) < db(n));
+          check(nearest, `${row.format}: frame ${n} is nearer another still than its own`);
+          if (db(n) < worst.db) Object.assign(worst, { db: db(n), at: n });
+        }
+        console.log(`  ${row.format}: the worst frame, ${worst.at}, at ${worst.db.toFixed(1)} dB`);
+        check(worst.db >= row.floor, `${row.format}: frame ${worst.at} at ${worst.db.toFixed(1)} dB`);
+      }
+
+      // A cancelled recording offers nothing, and gives the figure back.
+      let offered = 0;
+      page.on('download', () => { offered += 1; });
+      await page.locator('#video-frames').fill('360');
+      await page.locator('#video-start').click();
+      await poll('the recording to go on', () => page.evaluate(() => document.getElementById('video-progress').value > 2));
+      await page.locator('#video-cancel').click();
+      await poll('the recording to stop', async () => !(await visible(page, '#video-progress-line')));
+      await page.keyboard.press('Escape');
+      await poll('the dialog to close', async () => !(await visible(page, '#record-dialog')));
+      await page.keyboard.press('Space');
+      await framesGoOn(page);
+      check(offered === 0, `a cancelled recording offered ${offered} downloads`);
+      check(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
+    } finally {
+      rmSync(work, { recursive: true, force: true });
+    }
+  },
+
+  // Without WebCodecs the page says so and offers polytree-render's command
+  // for the same video.
+  async no_webcodecs_offers_polytree_render(browser, base) {
+    const page = await openPage(browser, base, '?G3', { initScript: () => { delete window.VideoEncoder; } });
+    await answer(page, 'Escape');
+    await framesGoOn(page);
+    await control(page, '#record');
+    await poll('the record dialog', () => visible(page, '#record-dialog'));
+    const view = await page.evaluate(() => window.polytree.view());
+    await page.locator('#video-start').click();
+    await poll('the message', () => visible(page, '#video-error'));
+    const said = await page.locator('#video-error').textContent();
+    check(said.includes('WebCodecs'), `the page said ${said}`);
+    const command = await page.locator('#video-command').textContent();
+    check(command === `polytree-render --view '${view}' --size 640x480 --frames 360 -o polytree.webm`, `command ${command}`);
   },
 
   async no_webgl2_says_so(browser, base) {
