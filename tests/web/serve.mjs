@@ -6,7 +6,7 @@ import path from 'node:path';
 
 const TYPES = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css',
-  '.ico': 'image/x-icon',
+  '.ico': 'image/x-icon', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
 };
 
 export function serve(dir) {
