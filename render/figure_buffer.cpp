@@ -37,18 +37,21 @@ void main() {
 }
 )";
 
-GLuint compile(GLenum kind, const char* source, std::string& why) {
+GLuint start_compiling(GLenum kind, const char* source) {
     const GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
+    return shader;
+}
+
+// Empty when the shader compiled.
+std::string compile_error(GLuint shader, const char* kind) {
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE) return shader;
+    if (compiled == GL_TRUE) return "";
     char log[512] = "";
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    why = std::string(kind == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader: " + log;
-    glDeleteShader(shader);
-    return 0;
+    return std::string(kind) + " shader: " + log;
 }
 
 // glRotatef about one of the axes: the angle in radians rounded to float
@@ -87,30 +90,36 @@ glm::mat4 camera_matrix(const Camera& camera) {
                                             static_cast<float>(camera.z)));
 }
 
-bool FigureBuffer::create() {
+void FigureBuffer::start_shaders() {
     forget();
-    why_.clear();
-    const GLuint vertex = compile(GL_VERTEX_SHADER, VERTEX_SHADER, why_);
-    const GLuint fragment = vertex == 0 ? 0 : compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER, why_);
-    if (fragment == 0) {
-        if (vertex != 0) glDeleteShader(vertex);
-        return false;
-    }
+    vertex_shader_ = start_compiling(GL_VERTEX_SHADER, VERTEX_SHADER);
+    fragment_shader_ = start_compiling(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
     program_ = glCreateProgram();
-    glAttachShader(program_, vertex);
-    glAttachShader(program_, fragment);
+    glAttachShader(program_, vertex_shader_);
+    glAttachShader(program_, fragment_shader_);
     glLinkProgram(program_);
-    // Flagged for deletion; they go with the program.
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
+}
+
+bool FigureBuffer::create() {
+    if (vertex_shader_ == 0) start_shaders();
+    why_.clear();
+    // One question for the pair: the compile logs only when linking failed.
     GLint linked = GL_FALSE;
     glGetProgramiv(program_, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) {
-        char log[512] = "";
-        glGetProgramInfoLog(program_, sizeof log, nullptr, log);
-        why_ = std::string("shader program: ") + log;
-        return false;
+        why_ = compile_error(vertex_shader_, "vertex");
+        if (why_.empty()) why_ = compile_error(fragment_shader_, "fragment");
+        if (why_.empty()) {
+            char log[512] = "";
+            glGetProgramInfoLog(program_, sizeof log, nullptr, log);
+            why_ = std::string("shader program: ") + log;
+        }
     }
+    // Flagged for deletion; they go with the program.
+    glDeleteShader(vertex_shader_);
+    glDeleteShader(fragment_shader_);
+    vertex_shader_ = fragment_shader_ = 0;
+    if (!why_.empty()) return false;
     transform_location_ = glGetUniformLocation(program_, "transform");
 
     glGenVertexArrays(1, &vertex_array_);
@@ -136,7 +145,7 @@ bool FigureBuffer::create() {
 }
 
 void FigureBuffer::forget() {
-    program_ = buffer_ = vertex_array_ = 0;
+    program_ = buffer_ = vertex_array_ = vertex_shader_ = fragment_shader_ = 0;
     transform_location_ = -1;
     capacity_ = 0;
     uploaded_ = false;

@@ -33,6 +33,12 @@ public:
     bool create();
     const std::string& why() const { return why_; }
 
+    // Hands the shader pair to the driver without asking how it went, which
+    // would wait for it: a browser compiles them in its GPU process while
+    // the page goes on. create() takes them up; without this call it
+    // starts them itself.
+    void start_shaders();
+
     // The context was lost, and every object in it: forgets their names
     // without deleting them, so that create() starts over in the restored
     // context. The figure is uploaded again on the next draw.
@@ -61,6 +67,8 @@ private:
     FigureArrays arrays_;
     std::string why_;
     unsigned program_ = 0;
+    unsigned vertex_shader_ = 0;    // started, not yet taken up by create()
+    unsigned fragment_shader_ = 0;
     unsigned buffer_ = 0;
     unsigned vertex_array_ = 0;
     int transform_location_ = -1;

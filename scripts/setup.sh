@@ -26,8 +26,8 @@ PACKAGES=(
   # the vertex-buffer path: its matrices, and OpenGL ES 3 natively
   libglm-dev libgles-dev
   # the web page: Emscripten (offline, with its prebuilt libraries), and the
-  # browser and Node.js its tests drive it with
-  emscripten chromium nodejs
+  # browsers and Node.js its tests drive it with
+  emscripten chromium firefox-esr nodejs
   # the fuzzer of the command line (libFuzzer)
   clang-14 libclang-rt-14-dev
   # Windows cross build
@@ -56,12 +56,16 @@ for package in "${PACKAGES[@]}"; do
 done
 
 # The npm packages, exactly as each package-lock.json pins them: the web
-# tests' browser driver, and the muxer the page's recorder ships; nothing is
-# downloaded when they are there.
+# tests' browser drivers and Lighthouse, and the muxer the page's recorder
+# ships; nothing is downloaded when they are all there.
 install_npm_packages() {
-  if [ ! -d tests/web/node_modules/playwright-core ]; then
-    (cd tests/web && npm ci --no-audit --no-fund --silent)
-  fi
+  local package
+  for package in playwright-core puppeteer-core lighthouse; do
+    if [ ! -d "tests/web/node_modules/$package" ]; then
+      (cd tests/web && npm ci --no-audit --no-fund --silent)
+      break
+    fi
+  done
   if [ ! -f web/node_modules/mediabunny/package.json ]; then
     (cd web && npm ci --no-audit --no-fund --silent)
   fi

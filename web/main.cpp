@@ -97,6 +97,7 @@ struct Page {
     double video_twist = 0.0;  // the next video frame's
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
     FigureBuffer buffer;
+    bool buffer_made = false;  // its shaders taken up
     Phase phase = Phase::asking;
     bool loop_running = false;
     bool context_lost = false;
@@ -270,6 +271,19 @@ void run() {
     }
 }
 
+// The shaders started with the context are taken up when the figure is
+// first wanted: asking the driver how they went waits for them, which would
+// hold the page's start up while the question is read.
+bool make_buffer() {
+    if (page.buffer_made || page.context_lost) return true;
+    if (!page.buffer.create()) {
+        page_fault(page.buffer.why().c_str());
+        return false;
+    }
+    page.buffer_made = true;
+    return true;
+}
+
 // A fresh viewer, as a new start of the program has: the options of the
 // address, the question if the page can go full screen at all.
 void start() {
@@ -288,6 +302,7 @@ void start() {
         page_ask(START, texts::START_CAPTION, texts::START_QUESTION);
     } else {
         viewer.fullscreen = false;
+        if (!make_buffer()) return;
         window.open();
         run();
     }
@@ -305,6 +320,7 @@ void restore_context() {
         page_fault(page.buffer.why().c_str());
         return;
     }
+    page.buffer_made = true;
     page.context_lost = false;
     page_context_lost(0);
     refit();
@@ -314,10 +330,6 @@ bool make_context() {
     page.context = make_page_context(CANVAS);
     if (page.context <= 0) {
         page_fault("This page draws with WebGL 2, which this browser does not offer or has turned off.");
-        return false;
-    }
-    if (!page.buffer.create()) {
-        page_fault(page.buffer.why().c_str());
         return false;
     }
     return true;
@@ -420,6 +432,7 @@ EMSCRIPTEN_KEEPALIVE void polytree_answer(int question, int yes) {
     } else if (!fallback_answered(yes != 0, end_viewer)) {
         return;
     }
+    if (!make_buffer()) return;
     window.open();
     run();
 }
@@ -549,5 +562,8 @@ int main() {
     if (!make_context()) return 0;
     listen_to_browser(CANVAS, BrowserHandlers{refit, lose_context, restore_context});
     start();
+    // After the canvas took its size, whose change the browser waits for
+    // its GPU to make: the shaders compile there while the question is read.
+    if (!page.buffer_made) page.buffer.start_shaders();
     return 0;
 }

@@ -344,4 +344,10 @@
     }),
     enumerable: true,
   });
+
+  // Kept for offline use once the page has loaded, so that the worker's
+  // downloads do not compete with the start.
+  if ('serviceWorker' in navigator) {
+    window.addEventListener('load', () => navigator.serviceWorker.register('service-worker.js').catch(() => {}));
+  }
 })();

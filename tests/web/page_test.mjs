@@ -11,6 +11,7 @@ import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
 import { serve } from './serve.mjs';
@@ -452,6 +453,36 @@ const CASES = {
     }
   },
 
+  // After one visit the page is an installable app that opens its view
+  // links with no server at all. Chromium installs nothing from the
+  // incognito profile that other cases use.
+  async offline_after_one_visit() {
+    const own = await serve(pageDir);
+    const profile = mkdtempSync(path.join(tmpdir(), 'polytree-web-'));
+    const context = await chromium.launchPersistentContext(profile, {
+      executablePath: '/usr/bin/chromium', headless: true, args: LLVMPIPE, viewport: { width: 1280, height: 800 },
+    });
+    try {
+      const view = 'B5 L4 G3 v1 pitch:20 yaw:35 camera:0.3,-0.2,-2.5 twist:0.6981317007977318 paused';
+      const page = await context.newPage();
+      await page.goto(`http://127.0.0.1:${own.address().port}/index.html?G2#fill+${view.replace(/ /g, '+')}`);
+      await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+      const cdp = await page.context().newCDPSession(page);
+      const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+      check(installabilityErrors.length === 0, `not installable: ${JSON.stringify(installabilityErrors)}`);
+      own.closeAllConnections();
+      await new Promise((resolve) => own.close(resolve));
+      await page.reload();
+      await answer(page, 'Escape');
+      await poll('the first frame', async () => (await frame(page)) !== null);
+      const count = differing(await shot(page), await decode(rendered(['--view', view, '--size', '1280x800'])));
+      check(count <= STRAY_PIXELS, `offline: ${count} pixels differ from polytree-render's frame of the view`);
+    } finally {
+      await context.close();
+      rmSync(profile, { recursive: true, force: true });
+    }
+  },
+
   // A saved picture is polytree-render's still of the view the PNG keeps,
   // at the canvas's size (the frame on screen) and at a size picked.
   async saved_pictures_are_polytree_renders(browser, base) {
@@ -702,28 +733,34 @@ const CASES = {
 
 // ---- main ---------------------------------------------------------------
 
-const chosen = args.length > 0 ? args : Object.keys(CASES);
-const server = await serve(pageDir);
-const base = `http://127.0.0.1:${server.address().port}`;
-let failed = 0;
-try {
-  for (const name of chosen) {
-    const browser = await launch();
-    decoder = await (await browser.newContext()).newPage();
-    const started = Date.now();
-    try {
-      await CASES[name](browser, base);
-      console.log(`ok ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
-    } catch (error) {
-      failed += 1;
-      const message = error.message.length > 400 ? `${error.message.slice(0, 400)}...` : error.message;
-      console.log(`FAILED ${name}: ${message}`);
-    } finally {
-      await browser.close();
+// Runs the cases named on the command line, or all, each in a browser of
+// its own from launchBrowser; firefox_test.mjs runs them in Firefox.
+export async function run(launchBrowser, all = Object.keys(CASES)) {
+  const chosen = args.length > 0 ? args : all;
+  const server = await serve(pageDir);
+  const base = `http://127.0.0.1:${server.address().port}`;
+  let failed = 0;
+  try {
+    for (const name of chosen) {
+      const browser = await launchBrowser();
+      decoder = await (await browser.newContext()).newPage();
+      const started = Date.now();
+      try {
+        await CASES[name](browser, base);
+        console.log(`ok ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+      } catch (error) {
+        failed += 1;
+        const message = error.message.length > 400 ? `${error.message.slice(0, 400)}...` : error.message;
+        console.log(`FAILED ${name}: ${message}`);
+      } finally {
+        await browser.close();
+      }
     }
+  } finally {
+    server.close();
   }
-} finally {
-  server.close();
+  console.log(`${chosen.length - failed} of ${chosen.length} cases passed`);
+  process.exit(failed === 0 ? 0 : 1);
 }
-console.log(`${chosen.length - failed} of ${chosen.length} cases passed`);
-process.exit(failed === 0 ? 0 : 1);
+
+if (process.argv[1] === fileURLToPath(import.meta.url)) await run(launch);
