@@ -201,8 +201,8 @@ bool GlxWindow::take_events() {
                 break;
             case DestroyNotify:
                 if (event.xdestroywindow.window == window_) {
-                    // Gone already: nothing of it to release or unselect.
-                    if (own_window_) own_window_ = false;
+                    // Gone already: nothing of it to destroy or unselect.
+                    own_window_ = false;
                     last_x_error = BadWindow;
                     return false;
                 }

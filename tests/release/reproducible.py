@@ -109,7 +109,9 @@ def main():
         check_zip(builds[0], options.version)
         web = os.path.join(builds[0], "..", "web")
         check_zip(web, options.version, "web",
-                  ("favicon.ico", "index.html", "polytree.css", "polytree.js", "polytree.wasm"),
+                  ("favicon.ico", "icon-192.png", "icon-512.png", "index.html", "manifest.webmanifest",
+                   "mediabunny-LICENSE.txt", "mediabunny.js", "polytree.css", "polytree.js", "polytree.wasm",
+                   "record.js", "service-worker.js"),
                   os.path.join(web, "page"))
     finally:
         if options.keep:
