@@ -181,9 +181,12 @@ def signals(screen, work, build):
                 check(not screen.find_windows_in_tree(box), "the box %r outlived %s" % (box, number.name))
 
 
-def render_view(build, work, view):
+def render_view(build, work, view, size=None):
+    """polytree-render's frame of the view, at its display mode's size or at
+    size (width, height)."""
     path = os.path.join(work, "view.png")
-    run_tool([os.path.join(build, "polytree-render"), "--view", view, "-o", path])
+    extra = ["--size", "%dx%d" % size] if size else []
+    run_tool([os.path.join(build, "polytree-render"), "--view", view] + extra + ["-o", path])
     with open(path, "rb") as f:
         return Picture.read(f.read())
 

@@ -20,8 +20,8 @@ from xml.etree import ElementTree
 
 from Xlib import X, display as xdisplay
 
-from .native import STRAY_PIXELS
-from .x11 import Client, Picture, XServer, check, log, run_tool, scenarios_main, wait_for
+from .native import STRAY_PIXELS, render_view
+from .x11 import Client, Picture, XServer, check, log, poll, run_tool, scenarios_main, wait_for
 
 NOBODY = 65534
 HACK = "polytree-xsaver"
@@ -34,14 +34,6 @@ def hack_view(branches=3, levels=7):
     return "B%d L%d v1 twist:%r" % (branches, levels, TWIST_DEGREES * (math.pi * (1.0 / 180.0)))
 
 
-def rendered(build, work, view, width, height):
-    path = os.path.join(work, "frame-%dx%d.png" % (width, height))
-    run_tool([os.path.join(build, "polytree-render"), "--view", view, "--size", "%dx%d" % (width, height),
-              "-o", path])
-    with open(path, "rb") as f:
-        return Picture.read(f.read())
-
-
 def shows(screen, wid, expected, work, name):
     """Polls the window's picture until it is the expected frame."""
     last = [None]
@@ -49,18 +41,11 @@ def shows(screen, wid, expected, work, name):
     def probe():
         last[0] = screen.screenshot(wid)
         return last[0].differing_pixels(expected) <= STRAY_PIXELS
-    if not wait_for_or_none(probe, 20):
+    if not poll(probe, 20):
         last[0].save_png(os.path.join(work, name + ".png"))
         check(False, "%s shows a frame %d pixels away from polytree-render's (%s.png)"
               % (wid, last[0].differing_pixels(expected), name))
     log("%s: %d pixels differ from polytree-render's frame" % (name, last[0].differing_pixels(expected)))
-
-
-def wait_for_or_none(probe, timeout):
-    try:
-        return wait_for(probe, timeout, "")
-    except AssertionError:
-        return None
 
 
 def program_pids(name, ancestor=None):
@@ -149,7 +134,7 @@ def under_daemon(screen, work, build):
     README's programs: line names it: the root shows the hack's frame;
     -deactivate ends it within a second, leaving no process."""
     hack = installed(build, work)
-    expected = rendered(build, work, hack_view(), screen.width, screen.height)
+    expected = render_view(build, work, hack_view(), (screen.width, screen.height))
     with Daemon(screen, work, " ".join(['"PolyTree"', hack, "--root"] + HACK_OPTIONS)) as daemon:
         check(daemon.command("-activate").returncode == 0, "xscreensaver-command -activate failed")
         started = time.monotonic()
@@ -176,7 +161,7 @@ def window_id(screen, work, build):
     connection.sync()
     wid = "0x%x" % window.id
     hack = Client(screen, work, HACK, [os.path.join(build, HACK), "-window-id", wid] + HACK_OPTIONS)
-    shows(screen, wid, rendered(build, work, hack_view(), width, height), work, "preview")
+    shows(screen, wid, render_view(build, work, hack_view(), (width, height)), work, "preview")
     window.destroy()
     connection.sync()
     gone = time.monotonic()
@@ -240,7 +225,7 @@ def two_monitors(screen, work, build):
     monitor's size."""
     hack = os.path.join(work, HACK)
     shutil.copy(os.path.join(build, HACK), hack)
-    expected = rendered(build, work, hack_view(), 800, 600)
+    expected = render_view(build, work, hack_view(), (800, 600))
     with Daemon(screen, work, " ".join([hack, "--root"] + HACK_OPTIONS)) as daemon:
         check(daemon.command("-activate").returncode == 0, "xscreensaver-command -activate failed")
         wait_for(lambda: len(hack_pids(daemon.client.proc.pid)) == 2, 15, "a hack on each monitor")
@@ -252,7 +237,7 @@ def two_monitors(screen, work, build):
             last[0] = [Picture(whole.image.crop((left, 0, left + 800, 600))).differing_pixels(expected)
                        for left in (0, 800)]
             return all(n <= STRAY_PIXELS for n in last[0])
-        if not wait_for_or_none(both, 20):
+        if not poll(both, 20):
             screen.screenshot(root).save_png(os.path.join(work, "monitors.png"))
             check(False, "the monitors differ from polytree-render's frame in %r pixels (monitors.png)" % last[0])
         log("each monitor shows polytree-render's 800x600 frame (%r pixels differ)" % last[0])
