@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/saved_files.h"
+
 struct ColorMapObject;  // giflib's
 
 // A frame as GL reads it back: 8-bit RGB, or RGBA with alpha 0 off the
@@ -17,12 +19,6 @@ struct Picture {
 
     int channels() const { return alpha ? 4 : 3; }
 };
-
-// The keys of a PNG's text chunks: the view of its frame (core/view.h), and
-// what drew it (the program's version, the GL driver's renderer and
-// version), kept apart so that the view chunk stays a pure view.
-constexpr char PNG_VIEW_KEY[] = "polytree-view";
-constexpr char PNG_DRAWN_BY_KEY[] = "polytree-drawn-by";
 
 // Writes the picture as an 8-bit RGB or RGBA PNG to the open file fd (left
 // open), with the text of its frame's view and what drew it in text chunks,

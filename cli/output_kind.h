@@ -3,6 +3,8 @@
 // and the quality scale of each kind of video: shared by the arguments'
 // checks, their help and the video writer.
 
+#include "core/saved_files.h"
+
 enum class OutputKind { none, png, gif, png_frames, mp4, webm, mov, svg, pdf, svg_frames, pdf_frames };
 
 // Whether the kind is a video file written through FFmpeg.
@@ -25,7 +27,5 @@ inline bool is_numbered(OutputKind kind) {
 // (ProRes, in .mov, has none).
 constexpr int max_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 51 : 63; }
 
-// The quality a codec uses when none is asked for: x264's 18 and libvpx's
-// 30 keep the one-pixel lines sharp at about the size of x264's default 23
-// on ordinary footage.
-constexpr int default_crf(OutputKind kind) { return kind == OutputKind::mp4 ? 18 : 30; }
+// The quality a codec uses when none is asked for.
+constexpr int default_crf(OutputKind kind) { return kind == OutputKind::mp4 ? H264_DEFAULT_CRF : VP9_DEFAULT_CRF; }

@@ -29,7 +29,7 @@ struct RenderRequest {
     OutputKind kind = OutputKind::none;
     int frames = 360;
     int delay_ms = 40;
-    int fps = 60;
+    int fps = VIDEO_FPS;
     std::optional<int> crf;  // unset: the codec's default
     bool lossless = false;
     bool full_colour = false;

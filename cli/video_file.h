@@ -15,7 +15,7 @@ struct VideoSettings {
     OutputKind kind = OutputKind::mp4;  // mp4, webm or mov
     int width = 0;
     int height = 0;
-    int fps = 60;
+    int fps = VIDEO_FPS;
     int crf = -1;  // below 0: the codec's default
     bool lossless = false;
     bool full_colour = false;
