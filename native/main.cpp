@@ -42,12 +42,11 @@ struct ViewWindow {
 
 // The viewer opened on the view of its command line (option words alone
 // give the start view) until it is quit or a signal asks it to stop. Its
-// exit code; shown is the view of the frame last on screen.
-int run(const std::string& command_line, const View& view, View& shown) {
+// exit code; frames keeps the frame last on screen.
+int run(const std::string& command_line, const View& view, FrameSequence& frames) {
     // The view's words are none of the option words init_viewer acts on.
     init_viewer(command_line.c_str());
-    open_view(view);
-    shown = viewer_view();
+    set_viewer_view(view);
     if (!start_sdl_video()) return EXIT_WINDOW_FAILED;
 
     if (!ask_yes_no(texts::START_CAPTION, texts::START_QUESTION)) viewer.fullscreen = false;
@@ -57,16 +56,15 @@ int run(const std::string& command_line, const View& view, View& shown) {
     if (!window.open()) return EXIT_WINDOW_FAILED;
     // Its thread is stopped and joined on every way out of run.
     FrameWorker worker;
-    const auto draw = [&worker, &shown] {
-        shown = viewer_view();
-        return draw_frame(worker);
+    const auto draw = [&worker, &frames] {
+        return draw_viewer_frame(frames, [&worker](const FrameSequence& f) { draw_current(worker, f); });
     };
 
     while (stop_signal() == 0) {
         SDL_Event event;
         bool quit = false;
         while (SDL_PollEvent(&event)) {
-            if (is_copy_command(event)) copy_to_clipboard(write_view(shown));
+            if (is_copy_command(event)) copy_to_clipboard(write_view(frames.shown()));
             if (!handle_sdl_event(event)) quit = true;
         }
         if (quit) break;
@@ -90,10 +88,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "polytree: %s\n", error.c_str());
         return EXIT_BAD_VIEW;
     }
-    View shown = view;
-    const int code = run(command_line, view, shown);
+    FrameSequence frames(view);
+    const int code = run(command_line, view, frames);
     SDL_Quit();
-    std::printf("%s\n", write_view(shown).c_str());
+    std::printf("%s\n", write_view(frames.shown()).c_str());
     std::fflush(stdout);
     if (const int signal_number = stop_signal()) end_by_signal(signal_number);
     return code;

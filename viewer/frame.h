@@ -1,40 +1,28 @@
 #pragma once
-// The viewer's frame as values taken from its record, and the one rule that
-// every way of drawing it follows (immediate mode, the worker's arrays, the
-// page's vertex buffer): a frame is drawn with the twist it has, then the
-// twist moves one degree on unless paused.
+// The viewer's frame: its record's view, and the rule every viewer program
+// but polytree.exe draws by (the native viewer, the page): the record's view
+// is drawn through the program's frame sequence, which keeps the frame on
+// screen, and the twist the sequence moves on goes back to the record, where
+// the key commands read and write it.
 
-#include "core/camera.h"
 #include "core/view.h"
 #include "core/viewer_state.h"
-#include "render/polygon_tree.h"
-
-// What the viewer's frame shows now, and the figure of the frame after it
-// (the same while paused), for a way of drawing that prepares it ahead.
-struct ViewerFrame {
-    Figure figure;
-    Camera camera;
-    Figure next;
-};
-
-Figure viewer_figure();
-Camera viewer_camera();
-ViewerFrame viewer_frame();
+#include "viewer/frame_sequence.h"
 
 // The view the record holds now: the frame the next draw shows.
 View viewer_view();
 
 // Gives the record the view's figure, display mode, camera, twist and pause.
-void open_view(const View& view);
+void set_viewer_view(const View& view);
 
-// One degree more twist.
-void advance_twist();
-
-// The viewer's frame: draw(const ViewerFrame&) draws it, then the twist
-// moves on unless paused. True, as the viewer's draw_frame returns.
+// The record's frame: draw(const FrameSequence&) draws the sequence's
+// current frame, then the twist moves on unless paused. True, as the
+// viewer's draw_frame returns.
 template <class Draw>
-bool draw_viewer_frame(Draw&& draw) {
-    draw(viewer_frame());
-    if (!viewer.paused) advance_twist();
+bool draw_viewer_frame(FrameSequence& frames, Draw&& draw) {
+    frames.replace(viewer_view());
+    draw(static_cast<const FrameSequence&>(frames));
+    frames.drawn();
+    viewer.twist = frames.current().twist;
     return true;
 }

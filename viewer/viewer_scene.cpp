@@ -6,8 +6,13 @@
 
 void resize_view(int width, int height) { set_view(0, 0, width, height, viewer.scale); }
 
-void draw_scene() { draw_scene(viewer_figure(), viewer_camera()); }
+void draw_scene() {
+    const View view = viewer_view();
+    draw_scene(figure_of(view, viewer.scale), view.camera);
+}
 
 bool draw_frame() {
-    return draw_viewer_frame([](const ViewerFrame&) { draw_scene(); });
+    draw_scene();
+    if (!viewer.paused) viewer.twist = next_twist(viewer.twist);
+    return true;
 }

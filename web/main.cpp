@@ -101,9 +101,7 @@ struct Page {
     Phase phase = Phase::asking;
     bool loop_running = false;
     bool context_lost = false;
-    int twist_steps = 0;   // frames the twist has moved on since the start
-    int shown_frame = -1;  // the twist steps of the frame on screen
-    View shown_view{};     // and its view
+    FrameSequence frames{View{}};  // the frame on screen, counted from the start or the link
     std::string shown_view_text;
 };
 
@@ -145,11 +143,10 @@ PageWindow window;
 
 void draw() {
     if (page.context_lost) return;
-    const bool moving_on = !viewer.paused;
-    page.shown_view = viewer_view();
-    draw_viewer_frame([](const ViewerFrame& frame) { page.buffer.draw_scene(frame.figure, frame.camera); });
-    page.shown_frame = page.twist_steps;
-    if (moving_on) ++page.twist_steps;
+    draw_viewer_frame(page.frames, [](const FrameSequence& frames) {
+        const View& view = frames.current();
+        page.buffer.draw_scene(figure_of(view, viewer.scale), view.camera);
+    });
 }
 
 // The page's sizes run one step further than the viewer's display modes:
@@ -220,14 +217,14 @@ void open_link() {
         page_notice(("This link's view cannot be opened: " + error).c_str());
         return;
     }
-    open_view(view);
+    set_viewer_view(view);
     page.fill = page.link_fill;
 }
 
 void follow_view() {
     const double now = emscripten_get_now();
-    if (now - page.followed_at < FOLLOW_EVERY_MS || page.shown_frame < 0) return;
-    std::string link = link_of(page.shown_view, page.fill);
+    if (now - page.followed_at < FOLLOW_EVERY_MS || !page.frames.has_shown()) return;
+    std::string link = link_of(page.frames.shown(), page.fill);
     if (link == page.followed) return;
     page.followed_at = now;
     page.followed = link;
@@ -292,8 +289,7 @@ void start() {
     // Motion a person asked their system to spare them starts paused.
     if (page_prefers_reduced_motion() != 0) viewer.paused = true;
     show_state();
-    page.twist_steps = 0;
-    page.shown_frame = -1;
+    page.frames = FrameSequence(viewer_view());
     // The canvas takes its place behind the question, black until the first
     // frame.
     refit();
@@ -348,7 +344,7 @@ int largest_picture() {
 
 bool open_offscreen(int width, int height) {
     const int largest = largest_picture();
-    if (page.shown_frame < 0 || page.context_lost) {
+    if (!page.frames.has_shown() || page.context_lost) {
         page.picture_error = "There is no frame on screen to save.";
         return false;
     }
@@ -384,7 +380,7 @@ bool open_offscreen(int width, int height) {
 bool draw_offscreen(double twist) {
     Offscreen& o = page.offscreen;
     if (o.complete && !page.context_lost) {
-        const View& view = page.shown_view;
+        const View& view = page.frames.shown();
         page.buffer.draw_scene(Figure{view.branches, view.levels, twist, viewer.scale}, view.camera);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, o.pixels);
@@ -462,11 +458,11 @@ EMSCRIPTEN_KEEPALIVE void polytree_start_again() {
 EMSCRIPTEN_KEEPALIVE void polytree_pointer(int x, int y, int down) { on_pointer_move(x, y, down != 0); }
 
 // For tests and pages that embed this one: the frame on screen.
-EMSCRIPTEN_KEEPALIVE int polytree_frame() { return page.shown_frame; }
+EMSCRIPTEN_KEEPALIVE int polytree_frame() { return page.frames.shown_step(); }
 
 // The view of the frame on screen as text; valid until the next call.
 EMSCRIPTEN_KEEPALIVE const char* polytree_view() {
-    page.shown_view_text = write_view(page.shown_view);
+    page.shown_view_text = write_view(page.frames.shown());
     return page.shown_view_text.c_str();
 }
 
@@ -487,7 +483,7 @@ EMSCRIPTEN_KEEPALIVE void polytree_move(double forward, double leftward, double 
 
 // The fragment of a link to the frame on screen; valid until the next call.
 EMSCRIPTEN_KEEPALIVE const char* polytree_link() {
-    page.shown_view_text = link_of(page.shown_view, page.fill);
+    page.shown_view_text = link_of(page.frames.shown(), page.fill);
     return page.shown_view_text.c_str();
 }
 
@@ -498,7 +494,7 @@ EMSCRIPTEN_KEEPALIVE void polytree_link_changed() {
     std::free(link);
     if (page.phase == Phase::ended || page.link.empty()) return;
     open_link();
-    page.twist_steps = 0;
+    page.frames.count_from_here();
     refit();
     show_state();
 }
@@ -514,7 +510,7 @@ EMSCRIPTEN_KEEPALIVE int polytree_most_picture_pixels() { return static_cast<int
 // when the size is out of bounds or the memory or the driver refuses it.
 EMSCRIPTEN_KEEPALIVE unsigned char* polytree_picture(int width, int height) {
     if (!open_offscreen(width, height)) return nullptr;
-    const bool drawn = draw_offscreen(page.shown_view.twist);
+    const bool drawn = draw_offscreen(page.frames.shown().twist);
     unsigned char* pixels = page.offscreen.pixels;
     page.offscreen.pixels = nullptr;
     close_offscreen();
@@ -530,7 +526,7 @@ EMSCRIPTEN_KEEPALIVE unsigned char* polytree_picture(int width, int height) {
 // degree a frame as the viewer's does, paused or not.
 EMSCRIPTEN_KEEPALIVE unsigned char* polytree_video_open(int width, int height) {
     if (!open_offscreen(width, height)) return nullptr;
-    page.video_twist = page.shown_view.twist;
+    page.video_twist = page.frames.shown().twist;
     return page.offscreen.pixels;
 }
 
@@ -546,7 +542,7 @@ EMSCRIPTEN_KEEPALIVE const char* polytree_picture_error() { return page.picture_
 
 EMSCRIPTEN_KEEPALIVE void polytree_picture_free(unsigned char* pixels) { std::free(pixels); }
 
-EMSCRIPTEN_KEEPALIVE int polytree_segments() { return page.shown_frame < 0 ? 0 : page.buffer.segments(); }
+EMSCRIPTEN_KEEPALIVE int polytree_segments() { return !page.frames.has_shown() ? 0 : page.buffer.segments(); }
 
 }  // extern "C"
 
