@@ -153,13 +153,6 @@ struct Figure {
 // added as the viewer adds it, so that every program's doubles are its own.
 inline double next_twist(double twist) { return twist + ONE_DEGREE; }
 
-// The twist in radians of a screen saver's figure after seconds at the given
-// speed, kept within one turn so that it loses no precision however long the
-// saver runs; it turns as fast whatever the frame rate.
-inline double twist_after(double seconds, int degrees_per_second) {
-    return std::fmod(seconds * degrees_per_second, 360.0) * ONE_DEGREE;
-}
-
 // Emits the figure where the scene stands it: the trunk upright from
 // (0, -scale, 0), the whole tree 2 * scale across.
 template <class Sink>

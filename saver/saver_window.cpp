@@ -4,11 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "core/camera.h"
-#include "core/options.h"
 #include "platform/gl_window.h"
 #include "render/scene.h"
 #include "saver/screen.h"
+#include "viewer/saver_frame.h"
 
 namespace {
 
@@ -219,20 +218,6 @@ double seconds_since(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency)
     return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The figure in every monitor's viewport, seen from where the viewer starts:
-// walked once into arrays, drawn once per monitor.
-void draw_saver_frame(const Figure& figure, FigureArrays& arrays) {
-    const Camera camera = start_camera(figure.scale);
-    arrays.fill(figure);
-    clear_frame();
-    for (const Viewport& view : saver.viewports) {
-        set_view(view.x, view.y, view.width, view.height, figure.scale);
-        place_camera(camera);
-        draw_figure(arrays);
-    }
-    SwapBuffers(saver.device_context);
-}
-
 // The preview's child window filling parent, with its GL context.
 bool open_preview(HINSTANCE instance, HWND parent) {
     saver.preview = true;
@@ -257,8 +242,8 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
     LARGE_INTEGER start;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels), 0.0, START_SCALE};
-    FigureArrays arrays;
+    SaverFrame frame(settings);
+    frame.reshape(saver.viewports);
     double next_frame = 0.0;
     for (;;) {
         MSG message;
@@ -275,8 +260,8 @@ int run_frames(const SaverSettings& settings, double frame_seconds, HWND parent)
         }
         const double now = seconds_since(start, frequency);
         if (now >= next_frame) {
-            figure.twist = twist_after(now, settings.degrees_per_second);
-            draw_saver_frame(figure, arrays);
+            frame.draw(now);
+            SwapBuffers(saver.device_context);
             // A slow frame moves the schedule on rather than making up for it.
             next_frame = next_frame + frame_seconds > now ? next_frame + frame_seconds : now + frame_seconds;
             continue;

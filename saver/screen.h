@@ -4,20 +4,14 @@
 
 #include <vector>
 
+#include "render/viewport.h"
+
 // A rectangle of screen pixels, right and bottom excluded (as Windows' RECT).
 struct ScreenRect {
     int left;
     int top;
     int right;
     int bottom;
-};
-
-// A GL viewport: from the bottom left of the window, y up.
-struct Viewport {
-    int x;
-    int y;
-    int width;
-    int height;
 };
 
 // The viewport of each monitor within a window covering the rectangle

@@ -1,17 +1,16 @@
-// polytree-xsaver: the turning figure as an XScreenSaver hack, drawn as the
-// Windows saver draws it (its settings, the start camera, a twist by time)
-// into the window XScreenSaver gives it, one figure per window.
+// polytree-xsaver: the turning figure as an XScreenSaver hack, the Windows
+// saver's frame (viewer/saver_frame.h) drawn into the window XScreenSaver
+// gives it, one figure per window.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "core/camera.h"
 #include "platform/glx_window.h"
 #include "platform/stop_signals.h"
-#include "render/figure_arrays.h"
-#include "render/scene.h"
+#include "render/math_constants.h"
+#include "viewer/saver_frame.h"
 #include "xsaver/hack_options.h"
 
 namespace {
@@ -47,23 +46,16 @@ int run(const HackOptions& options) {
         std::fprintf(stderr, "polytree-xsaver: %s\n", window.why().c_str());
         return EXIT_FAILURE;
     }
-    const SaverSettings& settings = options.settings;
-    Figure figure = {settings.branches, bounded_levels(settings.branches, settings.levels), 0.0, START_SCALE};
-    const Camera camera = start_camera(figure.scale);
-    FigureArrays arrays;
+    SaverFrame frame(options.settings);
+    if (options.frozen) frame.hold(options.frozen_degrees * ONE_DEGREE);
     FrameRate rate;
     const auto start = std::chrono::steady_clock::now();
     do {
         const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        figure.twist = options.frozen ? options.frozen_degrees * ONE_DEGREE
-                                      : twist_after(now, settings.degrees_per_second);
-        if (!arrays.holds(figure)) arrays.fill(figure);
         // The window's own aspect and pixels: lines stay one pixel wide on a
         // monitor as in the small preview.
-        set_view(0, 0, window.width(), window.height(), figure.scale);
-        clear_frame();
-        place_camera(camera);
-        draw_figure(arrays);
+        frame.reshape({{0, 0, window.width(), window.height()}});
+        frame.draw(now);
         if (options.show_fps) window.draw_text(FPS_MARGIN, window.height() - FPS_MARGIN - FPS_LINE, rate.text(now));
         window.show();
     } while (window.wait(static_cast<double>(options.delay) * 1e-6));
