@@ -2,13 +2,11 @@
 
 #include <poll.h>
 
-#include <chrono>
 #include <cmath>
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 #include "platform/stop_signals.h"
 #include "render/gl_api.h"
@@ -46,6 +44,7 @@ bool GlxWindow::open(const GlxTarget& target, const char* title) {
     display_ = display;
     XSetErrorHandler(note_x_error);
     last_x_error = Success;
+    gone_ = false;
     int error_base = 0;
     int event_base = 0;
     if (!glXQueryExtension(display, &error_base, &event_base)) {
@@ -141,7 +140,7 @@ void GlxWindow::close() {
     if (own_window_ && window_ != 0) XDestroyWindow(display, window_);
     if (colormap_ != 0) XFreeColormap(display, colormap_);
     // Another program's window stays as it is, but for what was asked of it.
-    if (!own_window_ && window_ != 0 && last_x_error == Success) XSelectInput(display, window_, NoEventMask);
+    if (!own_window_ && window_ != 0 && !gone()) XSelectInput(display, window_, NoEventMask);
     window_ = 0;
     colormap_ = 0;
     own_window_ = false;
@@ -187,54 +186,57 @@ void GlxWindow::draw_text(int x, int y, const std::string& text) {
     glPopAttrib();
 }
 
-bool GlxWindow::take_events() {
+bool GlxWindow::gone() {
+    // Any error after the window was opened is the window gone under the
+    // context (BadWindow, GLXBadDrawable).
+    if (last_x_error != Success) gone_ = true;
+    return gone_;
+}
+
+bool GlxWindow::next_event(GlxEvent& event) {
     Display* display = as_display(display_);
-    while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        switch (event.type) {
+    while (!gone() && XPending(display) > 0) {
+        XEvent x_event;
+        XNextEvent(display, &x_event);
+        switch (x_event.type) {
             case ConfigureNotify:
-                if (event.xconfigure.window == window_) {
-                    width_ = event.xconfigure.width;
-                    height_ = event.xconfigure.height;
+                if (x_event.xconfigure.window == window_ &&
+                    (x_event.xconfigure.width != width_ || x_event.xconfigure.height != height_)) {
+                    width_ = x_event.xconfigure.width;
+                    height_ = x_event.xconfigure.height;
+                    event = {GlxEvent::Kind::resized, 0};
+                    return true;
                 }
                 break;
             case DestroyNotify:
-                if (event.xdestroywindow.window == window_) {
-                    // Gone already: nothing of it to destroy or unselect.
+                if (x_event.xdestroywindow.window == window_) {
+                    // Nothing of it is left to destroy or unselect.
                     own_window_ = false;
-                    last_x_error = BadWindow;
-                    return false;
+                    gone_ = true;
                 }
                 break;
             case ClientMessage:
-                if (static_cast<unsigned long>(event.xclient.data.l[0]) == delete_atom_) return false;
+                if (static_cast<unsigned long>(x_event.xclient.data.l[0]) == delete_atom_) {
+                    event = {GlxEvent::Kind::close_box, 0};
+                    return true;
+                }
                 break;
-            case KeyPress: {
-                const KeySym key = XLookupKeysym(&event.xkey, 0);
-                if (key == XK_Escape || key == XK_q) return false;
-                break;
-            }
+            case KeyPress:
+                event = {GlxEvent::Kind::key, XLookupKeysym(&x_event.xkey, 0)};
+                return true;
             default:
                 break;
         }
     }
-    // Any error now is the window gone under the context (BadWindow,
-    // GLXBadDrawable): there is nothing left to draw into.
-    return last_x_error == Success;
+    if (!gone()) return false;
+    event = {GlxEvent::Kind::gone, 0};
+    return true;
 }
 
-bool GlxWindow::wait(double seconds) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point until =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+void GlxWindow::wait(double seconds) {
     Display* display = as_display(display_);
     XFlush(display);
-    for (;;) {
-        if (stop_signal() != 0 || !take_events()) return false;
-        const double left = std::chrono::duration<double>(until - Clock::now()).count();
-        if (left <= 0.0) return true;
-        pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {stop_signal_fd(), POLLIN, 0}};
-        poll(watched, watched[1].fd >= 0 ? 2 : 1, static_cast<int>(std::ceil(left * 1000.0)));
-    }
+    if (gone() || XEventsQueued(display, QueuedAlready) > 0 || seconds <= 0.0) return;
+    pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {stop_signal_fd(), POLLIN, 0}};
+    poll(watched, watched[1].fd >= 0 ? 2 : 1, static_cast<int>(std::ceil(seconds * 1000.0)));
 }

@@ -13,6 +13,18 @@ struct GlxTarget {
     unsigned long window;  // for given
 };
 
+// What happened to the window; what comes of it is the program's to decide.
+struct GlxEvent {
+    enum class Kind {
+        resized,    // width() and height() say the new size
+        key,        // a key pressed in a window of its own
+        close_box,  // the window manager's close box of a window of its own
+        gone,       // destroyed, or refused by the server: nothing to draw into
+    };
+    Kind kind;
+    unsigned long key;  // for key: its unshifted KeySym (<X11/keysym.h>)
+};
+
 class GlxWindow {
 public:
     GlxWindow() = default;
@@ -36,19 +48,23 @@ public:
     // server's "fixed" font; nothing where the server lacks it.
     void draw_text(int x, int y, const std::string& text);
 
-    // Takes the window's events and waits until the seconds have passed, an
-    // event came, or a stop signal: false once the window is gone, closed
-    // (its own: the close box, Esc or Q) or a stop is asked for.
-    bool wait(double seconds);
+    // The next event, without waiting; false when none is pending. Once the
+    // window is gone, that is every answer.
+    bool next_event(GlxEvent& event);
+
+    // Sends what was drawn, then sleeps until an event is pending, a stop
+    // signal came, or the seconds have passed.
+    void wait(double seconds);
 
 private:
-    bool take_events();
+    bool gone();
     void close();
 
     std::string why_;
     void* display_ = nullptr;  // Display*, kept out of this header: Xlib's macros clash with everyday names
     unsigned long window_ = 0;
     bool own_window_ = false;
+    bool gone_ = false;  // the window is no more, or no longer usable
     void* context_ = nullptr;  // GLXContext
     unsigned long colormap_ = 0;
     unsigned long delete_atom_ = 0;

@@ -1,6 +1,8 @@
 // polytree-xsaver: the turning figure as an XScreenSaver hack, the Windows
 // saver's frame (viewer/saver_frame.h) drawn into the window XScreenSaver
 // gives it, one figure per window.
+#include <X11/keysym.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,8 @@
 #include "xsaver/hack_options.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr int EXIT_BAD_ARGUMENTS = 2;
 constexpr int FPS_MARGIN = 10;  // pixels from the window's top left
@@ -40,6 +44,42 @@ private:
     std::string text_ = "FPS: -";
 };
 
+double seconds_between(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// The whole window, at its own aspect and pixels: lines stay one pixel wide
+// on a monitor as in the small preview.
+std::vector<Viewport> whole(const GlxWindow& window) { return {{0, 0, window.width(), window.height()}}; }
+
+// Takes the window's events for the seconds between two frames: false when
+// the hack ends (its window gone or closed, Esc or Q in a window of its own,
+// a stop signal).
+bool rest(GlxWindow& window, SaverFrame& frame, double seconds) {
+    const Clock::time_point until =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    for (;;) {
+        GlxEvent event;
+        while (window.next_event(event)) {
+            switch (event.kind) {
+                case GlxEvent::Kind::resized:
+                    frame.reshape(whole(window));
+                    break;
+                case GlxEvent::Kind::key:
+                    if (event.key == XK_Escape || event.key == XK_q) return false;
+                    break;
+                case GlxEvent::Kind::close_box:
+                case GlxEvent::Kind::gone:
+                    return false;
+            }
+        }
+        if (stop_signal() != 0) return false;
+        const double left = seconds_between(Clock::now(), until);
+        if (left <= 0.0) return true;
+        window.wait(left);
+    }
+}
+
 int run(const HackOptions& options) {
     GlxWindow window;
     if (!window.open(options.target, "PolyTree")) {
@@ -48,17 +88,15 @@ int run(const HackOptions& options) {
     }
     SaverFrame frame(options.settings);
     if (options.frozen) frame.hold(options.frozen_degrees * ONE_DEGREE);
+    frame.reshape(whole(window));
     FrameRate rate;
-    const auto start = std::chrono::steady_clock::now();
+    const Clock::time_point start = Clock::now();
     do {
-        const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        // The window's own aspect and pixels: lines stay one pixel wide on a
-        // monitor as in the small preview.
-        frame.reshape({{0, 0, window.width(), window.height()}});
+        const double now = seconds_between(start, Clock::now());
         frame.draw(now);
         if (options.show_fps) window.draw_text(FPS_MARGIN, window.height() - FPS_MARGIN - FPS_LINE, rate.text(now));
         window.show();
-    } while (window.wait(static_cast<double>(options.delay) * 1e-6));
+    } while (rest(window, frame, static_cast<double>(options.delay) * 1e-6));
     return EXIT_SUCCESS;
 }
 
@@ -71,10 +109,10 @@ int main(int argc, char** argv) {
     std::string message;
     switch (read_hack_options(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, message)) {
         case HackCommand::help:
-            std::fputs(hack_usage(), stdout);
+            std::fputs(hack_usage().c_str(), stdout);
             return EXIT_SUCCESS;
         case HackCommand::bad:
-            std::fprintf(stderr, "polytree-xsaver: %s\n%s", message.c_str(), hack_usage());
+            std::fprintf(stderr, "polytree-xsaver: %s\n%s", message.c_str(), hack_usage().c_str());
             return EXIT_BAD_ARGUMENTS;
         case HackCommand::run:
             break;
