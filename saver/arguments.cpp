@@ -1,7 +1,9 @@
 #include "saver/arguments.h"
 
 #include <cctype>
-#include <cstring>
+#include <string>
+
+#include "core/numbers.h"
 
 namespace {
 
@@ -12,17 +14,14 @@ const char* skip_blanks(const char* text) {
     return text;
 }
 
-// Unsigned decimal up to the end of the text but trailing blanks. False for
-// no digits, anything after them, or a value past 64 bits.
+// Unsigned decimal up to the end of the text but trailing blanks.
 bool read_handle(const char* text, std::uint64_t& value) {
-    value = 0;
-    const char* digit = text;
-    for (; *digit >= '0' && *digit <= '9'; ++digit) {
-        const std::uint64_t d = static_cast<std::uint64_t>(*digit - '0');
-        if (value > (UINT64_MAX - d) / 10) return false;
-        value = value * 10 + d;
-    }
-    return digit != text && *skip_blanks(digit) == '\0';
+    std::string digits = text;
+    while (!digits.empty() && is_blank(digits.back())) digits.pop_back();
+    unsigned long long read = 0;
+    if (!read_whole(digits, 10, read)) return false;
+    value = read;
+    return true;
 }
 
 }  // namespace

@@ -1,27 +1,16 @@
 #include "xsaver/hack_options.h"
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 
+#include "core/numbers.h"
+
 namespace {
 
-// A whole number in C's forms (decimal, or 0x hexadecimal where base is 0),
-// nothing after it.
-bool read_whole(const std::string& text, int base, long long& value) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long read = std::strtoull(text.c_str(), &end, base);
-    if (errno != 0 || *end != '\0' || read > static_cast<unsigned long long>(LLONG_MAX)) return false;
-    value = static_cast<long long>(read);
-    return true;
-}
-
 bool read_window(const std::string& text, unsigned long& window) {
-    long long value = 0;
-    // X's ids have 29 bits.
+    unsigned long long value = 0;
+    // X's ids have 29 bits; decimal or 0x hexadecimal.
     if (!read_whole(text, 0, value) || value == 0 || value > 0x1FFFFFFF) return false;
     window = static_cast<unsigned long>(value);
     return true;
@@ -69,14 +58,15 @@ HackCommand read_hack_options(const std::vector<std::string>& arguments, const c
         };
         const auto setting = [&](const SettingRange& range, int& into) {
             std::string text;
-            long long number = 0;
+            unsigned long long number = 0;
             if (!value(text)) return false;
             const bool negative = text.size() > 1 && text[0] == '-';
-            if (!read_whole(negative ? text.substr(1) : text, 10, number)) {
+            if (!read_whole(negative ? text.substr(1) : text, 10, number) || number > LLONG_MAX) {
                 message = word + " takes a whole number, not '" + text + "'";
                 return false;
             }
-            into = clamp_setting(range, negative ? -number : number);
+            const auto signed_number = static_cast<long long>(number);
+            into = clamp_setting(range, negative ? -signed_number : signed_number);
             return true;
         };
         std::string text;
@@ -97,7 +87,7 @@ HackCommand read_hack_options(const std::vector<std::string>& arguments, const c
         } else if (name == "display") {
             if (!value(options.display)) return HackCommand::bad;
         } else if (name == "delay") {
-            long long delay = 0;
+            unsigned long long delay = 0;
             if (!value(text)) return HackCommand::bad;
             if (!read_whole(text, 10, delay) || delay > LONGEST_DELAY) {
                 message = "-delay takes microseconds from 0 to 10000000, not '" + text + "'";
