@@ -10,15 +10,14 @@ struct SaverSettings {
 };
 
 struct SettingRange {
-    const char* name;  // of its registry value on Windows
     int lowest;
     int highest;
     int standard;
 };
 
-constexpr SettingRange BRANCHES_RANGE = {"Branches", 1, 12, 3};
-constexpr SettingRange LEVELS_RANGE = {"Levels", 1, 12, 7};
-constexpr SettingRange SPEED_RANGE = {"Speed", 1, 360, 60};
+constexpr SettingRange BRANCHES_RANGE = {1, 12, 3};
+constexpr SettingRange LEVELS_RANGE = {1, 12, 7};
+constexpr SettingRange SPEED_RANGE = {1, 360, 60};
 
 constexpr SaverSettings DEFAULT_SAVER_SETTINGS = {BRANCHES_RANGE.standard, LEVELS_RANGE.standard,
                                                   SPEED_RANGE.standard};

@@ -6,22 +6,32 @@ namespace {
 
 const char SETTINGS_KEY[] = "Software\\PolyTree\\Screen Saver";
 
-int read_value(HKEY key, const SettingRange& range) {
+// A setting as the registry keeps it: a REG_DWORD of that name.
+struct StoredSetting {
+    const char* name;
+    const SettingRange& range;
+};
+
+const StoredSetting BRANCHES = {"Branches", BRANCHES_RANGE};
+const StoredSetting LEVELS = {"Levels", LEVELS_RANGE};
+const StoredSetting SPEED = {"Speed", SPEED_RANGE};
+
+int read_value(HKEY key, const StoredSetting& setting) {
     StoredValue stored = {false, 0};
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
     if (key != nullptr &&
-        RegQueryValueExA(key, range.name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+        RegQueryValueExA(key, setting.name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof(value)) {
         stored = {true, value};
     }
-    return setting_from_stored(range, stored);
+    return setting_from_stored(setting.range, stored);
 }
 
-bool write_value(HKEY key, const SettingRange& range, int setting) {
-    const DWORD value = static_cast<DWORD>(setting);
-    return RegSetValueExA(key, range.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+bool write_value(HKEY key, const StoredSetting& setting, int chosen) {
+    const DWORD value = static_cast<DWORD>(chosen);
+    return RegSetValueExA(key, setting.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
 }
 
@@ -30,8 +40,8 @@ bool write_value(HKEY key, const SettingRange& range, int setting) {
 SaverSettings read_saver_settings() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) key = nullptr;
-    const SaverSettings settings = {read_value(key, BRANCHES_RANGE), read_value(key, LEVELS_RANGE),
-                                    read_value(key, SPEED_RANGE)};
+    const SaverSettings settings = {read_value(key, BRANCHES), read_value(key, LEVELS),
+                                    read_value(key, SPEED)};
     if (key != nullptr) RegCloseKey(key);
     return settings;
 }
@@ -42,9 +52,8 @@ bool write_saver_settings(const SaverSettings& settings) {
         ERROR_SUCCESS) {
         return false;
     }
-    const bool written = write_value(key, BRANCHES_RANGE, settings.branches) &&
-                         write_value(key, LEVELS_RANGE, settings.levels) &&
-                         write_value(key, SPEED_RANGE, settings.degrees_per_second);
+    const bool written = write_value(key, BRANCHES, settings.branches) && write_value(key, LEVELS, settings.levels) &&
+                         write_value(key, SPEED, settings.degrees_per_second);
     RegCloseKey(key);
     return written;
 }
