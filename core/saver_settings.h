@@ -15,6 +15,8 @@ struct SettingRange {
     int standard;
 };
 
+// The one place the ranges are written: the dialog, the hack's usage, its
+// settings file and its manual page take theirs from here.
 constexpr SettingRange BRANCHES_RANGE = {1, 12, 3};
 constexpr SettingRange LEVELS_RANGE = {1, 12, 7};
 constexpr SettingRange SPEED_RANGE = {1, 360, 60};

@@ -9,10 +9,9 @@
 #include "core/saver_settings.h"
 #include "platform/glx_window.h"
 
-// The hacks' pause between frames, in microseconds.
-constexpr long DEFAULT_DELAY = 30000;
-// Ten seconds: a longer pause would leave the screen still.
-constexpr long LONGEST_DELAY = 10000000;
+// The pause between frames, in microseconds: the hacks' 30000 by default,
+// ten seconds at most (a longer pause would leave the screen still).
+constexpr SettingRange DELAY_RANGE = {0, 10000000, 30000};
 
 struct HackOptions {
     GlxTarget target;
@@ -35,4 +34,4 @@ HackCommand read_hack_options(const std::vector<std::string>& arguments, const c
                               HackOptions& options, std::string& message);
 
 // The help text.
-const char* hack_usage();
+std::string hack_usage();

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "xsaver/hack_options.h"
+#include "xsaver/ranges.h"
 
 namespace {
 
@@ -81,6 +85,72 @@ TEST(HackOptions, RefusesWhatItCannotRead) {
         EXPECT_EQ(read_hack_options(words(c.line), c.saver_window, options, message), c.command) << c.line;
         if (c.command == HackCommand::bad) {
             EXPECT_FALSE(message.empty()) << c.line;
+        }
+    }
+}
+
+std::string file_text(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << "cannot read " << path;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string range_text(const SettingRange& range) {
+    return std::to_string(range.lowest) + " to " + std::to_string(range.highest) + " (default " +
+           std::to_string(range.standard) + ")";
+}
+
+// A placeholder that names no range's number stops the build rather than
+// reaching a file as it is.
+TEST(HackTexts, RefusesPlaceholdersOfNoRange) {
+    for (const char* text : {"@BRANCH_LOWEST@", "@SPEED_MOST@", "@LEVELS_LOWEST", "mail polytree@example.org"}) {
+        std::string filled;
+        std::string error;
+        EXPECT_FALSE(fill_ranges(text, filled, error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+}
+
+// Each option's text, as the hack and its manual page show it, names its
+// own range; the settings file's sliders span it.
+TEST(HackTexts, TheUsageManualAndSettingsFileNameEachRange) {
+    const std::string usage = hack_usage();
+    const std::string manual = file_text(MAN_PAGE_SOURCE);
+    const std::string settings = file_text(SETTINGS_FILE);
+    const struct {
+        const char* option;
+        const SettingRange& range;
+        bool slider_to_highest;  // the delay's slider stops at ten frames a second
+    } cases[] = {
+        {"branches", BRANCHES_RANGE, true},
+        {"levels", LEVELS_RANGE, true},
+        {"speed", SPEED_RANGE, true},
+        {"delay", DELAY_RANGE, false},
+    };
+    for (const auto& c : cases) {
+        const std::string option = c.option;
+        const std::pair<const std::string*, std::string> entries[] = {{&usage, "\n  -" + option + " "},
+                                                                      {&manual, "\n*-" + option + "*"}};
+        for (const auto& [text, marker] : entries) {
+            const std::size_t at = text->find(marker);
+            ASSERT_NE(at, std::string::npos) << marker;
+            // The option's line and the one after it.
+            const std::string entry = text->substr(at, text->find('\n', text->find('\n', at + 1) + 1) - at);
+            EXPECT_NE(entry.find(range_text(c.range)), std::string::npos) << entry;
+        }
+        std::smatch slider;
+        ASSERT_TRUE(std::regex_search(settings, slider, std::regex("<number id=\"" + option + "\"[^>]*>"))) << option;
+        const auto attribute = [&](const char* name) {
+            std::smatch value;
+            const std::string element = slider.str();
+            return std::regex_search(element, value, std::regex(std::string(" ") + name + "=\"([0-9]+)\""))
+                       ? std::stoi(value.str(1))
+                       : -1;
+        };
+        EXPECT_EQ(attribute("low"), c.range.lowest) << option;
+        EXPECT_EQ(attribute("default"), c.range.standard) << option;
+        if (c.slider_to_highest) {
+            EXPECT_EQ(attribute("high"), c.range.highest) << option;
         }
     }
 }
