@@ -42,6 +42,7 @@ ManifestDPIAware true
 !define SHORTCUT "$SMPROGRAMS\PolyTree.lnk"
 
 Name "PolyTree"
+BrandingText "PolyTree ${VERSION}"
 OutFile "${OUTFILE}"
 ; FOLDERID_UserProgramFiles; an earlier install's folder unless /D= says
 ; otherwise, so that an upgrade replaces it.
@@ -95,7 +96,9 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "polytree-${VERSION}-wi
   ${EndIf}
 !macroend
 
-; Everything the installer puts into a folder, and the folder once empty.
+; Everything the installer puts into a folder, and the folder once empty;
+; and the default folder's parent, which the first per-user install may
+; have made, once nothing else is in it.
 !macro RemoveFiles folder
   Delete "${folder}\polytree.exe"
   Delete "${folder}\polytree.scr"
@@ -103,6 +106,10 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "polytree-${VERSION}-wi
   Delete "${folder}\LICENSE"
   Delete "${folder}\uninstall.exe"
   RMDir "${folder}"
+  ${GetParent} "${folder}" $R9
+  ${If} $R9 == "$LOCALAPPDATA\Programs"
+    RMDir $R9
+  ${EndIf}
 !macroend
 
 Section "PolyTree (required)" SecProgram
@@ -188,11 +195,7 @@ Section "un.PolyTree" UnSecProgram
   Delete "${SHORTCUT}"
   !insertmacro RemoveFiles $INSTDIR
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  ; What the first per-user install may have made, once nothing else is in it.
-  ${GetParent} $INSTDIR $0
-  ${If} $0 == "$LOCALAPPDATA\Programs"
-    RMDir $0
-  ${EndIf}
+  ; Made by the first per-user install, maybe: removed once empty.
   DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
   ${If} $EXEDIR != $INSTDIR
     Delete /REBOOTOK "$EXEPATH"
