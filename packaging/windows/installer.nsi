@@ -12,10 +12,12 @@
 ; its path.
 ;
 ; makensis reads it through the wrapper the build writes beside the
-; programs (polytree-installer.nsi), which defines VERSION, VIEWER, SAVER,
-; SOURCE, PUBLISHER, COPYRIGHT and OUTFILE. A define on makensis's command
-; line wins over the wrapper's VERSION, VIEWER, SAVER and OUTFILE:
-;   makensis -DVERSION=0.9.0 -DOUTFILE=old-setup.exe polytree-installer.nsi
+; programs (polytree-installer.nsi), which defines VERSION, OUTFILE, SOURCE,
+; PUBLISHER and COPYRIGHT; the programs, VIEWER and SAVER, are named on
+; makensis's command line, where a VERSION or OUTFILE wins over the
+; wrapper's:
+;   makensis -DVIEWER=polytree.exe -DSAVER=polytree.scr -DVERSION=0.9.0
+;            -DOUTFILE=old-setup.exe polytree-installer.nsi
 ;
 ; Switches besides NSIS's own /S and /D=FOLDER:
 ;   setup.exe /S /SetScreenSaver   also makes PolyTree the current saver
