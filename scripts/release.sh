@@ -2,20 +2,35 @@
 # Makes a release from this source tree in one command:
 #   build/windows/polytree-<version>-win64.zip         polytree.exe, polytree.scr, README.md, LICENSE
 #   build/windows/polytree-<version>-win64.zip.sha256  its SHA-256, for sha256sum -c
+#   build/windows/polytree-<version>-win64-setup.exe   the installer (NSIS), and its .sha256
+#   build/windows/PolyTree.PolyTree*.yaml, polytree.json
+#                                   winget's and Scoop's manifests, with --download-url only
 #   build/web/polytree-<version>-web.zip               the web page's folder, for any static host
 #   build/web/polytree-<version>-web.zip.sha256        its SHA-256
 #   build/release/polytree_<version>_amd64.deb         the Linux programs as a Debian package
 #   build/release/polytree_<version>_amd64.deb.sha256  its SHA-256
 # The zip and the package come from CPack. Each build folder is configured
 # afresh so that no flags are left over from an older configuration.
-# --without-deb makes the zips alone (the reproducibility check: a third
-# build in each of its two copies would double its time).
+# --without-deb leaves the Debian package out (the reproducibility check: a
+# third build in each of its two copies would double its time).
+# --download-url ADDRESS: the folder the files will be downloaded from, for
+# the manifests; --homepage ADDRESS: the project's page in them (default:
+# the download address).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=yes
-if [ "${1:-}" = "--without-deb" ]; then
-  deb=no
-fi
+download_url=""
+homepage=""
+while [ "$#" -gt 0 ]; do
+  case "$1" in
+    --without-deb) deb=no ;;
+    --download-url) download_url="${2:?--download-url needs an address}"; shift ;;
+    --homepage) homepage="${2:?--homepage needs an address}"; shift ;;
+    *) echo "release: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+version="$(sed -n 's/^project(PolyTree VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 
 bash scripts/setup.sh
 cmake --preset windows --fresh
@@ -28,12 +43,23 @@ for checksum in polytree-*-win64.zip.sha256; do
   echo "release: $PWD/${checksum%.sha256}"
   echo "release: $PWD/$checksum"
 done
+# The installer, made by the same build.
+setup="polytree-$version-win64-setup.exe"
+sha256sum "$setup" >"$setup.sha256"
+sha256sum -c "$setup.sha256"
+echo "release: $PWD/$setup"
+echo "release: $PWD/$setup.sha256"
+rm -f PolyTree.PolyTree*.yaml polytree.json
+if [ -n "$download_url" ]; then
+  python3 ../../packaging/windows/manifests.py --folder . --url "$download_url" ${homepage:+--homepage "$homepage"}
+else
+  echo "release: no winget or Scoop manifest: give --download-url ADDRESS to make them"
+fi
 
 # The web page: the folder build/web/page as polytree-<version>-web/.
 cd ../..
 cmake --preset web --fresh
 cmake --build --preset web -j "$(nproc)"
-version="$(sed -n 's/^project(PolyTree VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 name="polytree-$version-web"
 cd build/web
 rm -rf "$name" "$name.zip" "$name.zip.sha256"

@@ -46,6 +46,9 @@ PACKAGES=(
   dpkg-dev scdoc help2man lintian appstream desktop-file-utils
   # packing the programs' icon (scripts/icon.sh)
   icoutils
+  # the Windows installer (NSIS's makensis, with its amd64-unicode stubs),
+  # its shortcut read back by lnkinfo, its package managers' YAML read back
+  nsis liblnk-utils python3-yaml
 )
 
 missing=()

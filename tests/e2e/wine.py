@@ -26,11 +26,16 @@ import sys
 from .x11 import Client, Failure, XServer, check, end_on_terminate, log, run_scenario, session_process, wait_for
 
 
+# No add-on prompts (mscoree, mshtml), and no desktop files that Wine's
+# winemenubuilder would write into the home folder for a program's shortcuts.
+DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+
+
 def wine_env(prefix, screen_env, debug="-all"):
     env = dict(screen_env)
     env.update({
         "WINEPREFIX": prefix,
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "WINEDLLOVERRIDES": DLL_OVERRIDES,
         "WINEDEBUG": debug,
     })
     return env

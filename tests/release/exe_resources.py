@@ -28,7 +28,14 @@ COPYRIGHT = "Copyright (c) 2026 the PolyTree authors"
 
 VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
 VOS_NT_WINDOWS32 = 0x00040004
+VOS__WINDOWS32 = 0x00000004
 VFT_APP = 1
+
+# What NSIS's stub sets in an installer and makensis does not change: its
+# link time, its own icon group and assembly identity, and a version
+# resource labelled with the ANSI code page although its strings are UTF-16.
+PROGRAM = {"icon group": "1", "string table": "040904B0", "translation": (0x409, 1200), "os": VOS_NT_WINDOWS32}
+INSTALLER = {"icon group": "103", "string table": "040904E4", "translation": (0x409, 1252), "os": VOS__WINDOWS32}
 
 SUPPORTED_OS = {
     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "Windows 7",
@@ -87,7 +94,7 @@ def resources(image, type_id):
     return found
 
 
-def check_version(image, version, file_name):
+def check_version(image, version, file_name, kind):
     names = [name for name, _ in resources(image, RT_VERSION)]
     check(names == ["1"], "one version resource, 1 (found %r)" % names)
     if not names:
@@ -111,13 +118,13 @@ def check_version(image, version, file_name):
           "PRODUCTVERSION %d.%d.%d.%d is CMake's %s" % (product_ms >> 16, product_ms & 0xFFFF,
                                                         product_ls >> 16, product_ls & 0xFFFF, version))
     flags, file_os, file_type = fixed.FileFlags, fixed.FileOS, fixed.FileType
-    check(flags == 0 and file_os == VOS_NT_WINDOWS32 and file_type == VFT_APP,
+    check(flags == 0 and file_os == kind["os"] and file_type == VFT_APP,
           "a released Windows NT application (flags %#x, os %#x, type %#x)" % (flags, file_os, file_type))
 
     blocks = {block.Key.decode(): block for block in image.FileInfo[0]}
     tables = getattr(blocks.get("StringFileInfo"), "StringTable", [])
-    check([table.LangID.decode().upper() for table in tables] == ["040904B0"],
-          "one string table, US English in Unicode (%r)" % [table.LangID for table in tables])
+    check([table.LangID.decode().upper() for table in tables] == [kind["string table"]],
+          "one string table, US English (%r)" % [table.LangID for table in tables])
     strings = {name.decode(): value.decode() for name, value in tables[0].entries.items()} if tables else {}
     for name, value in sorted(strings.items()):
         print("   %s = %r" % (name, value))
@@ -137,14 +144,14 @@ def check_version(image, version, file_name):
     values = [var.entry[b"Translation"] for var in getattr(blocks.get("VarFileInfo"), "Var", [])
               if b"Translation" in var.entry]
     pairs = [tuple(int(number, 16) for number in value.split()) for value in values]
-    check(pairs == [(0x409, 1200)], "Translation is US English, Unicode (%r)" % pairs)
+    check(pairs == [kind["translation"]], "Translation is US English (%r)" % pairs)
 
 
 # --------------------------------------------------------------------------
 # The application manifest
 
 
-def check_manifest(image, version, dpi_awareness):
+def check_manifest(image, version, dpi_awareness, installer):
     manifests = resources(image, RT_MANIFEST)
     check([name for name, _ in manifests] == ["1"], "one manifest, RT_MANIFEST 1 (found %r)"
           % [name for name, _ in manifests])
@@ -160,7 +167,7 @@ def check_manifest(image, version, dpi_awareness):
           "the manifest is an assembly, manifestVersion 1.0")
 
     identity = root.find("{%s}assemblyIdentity" % ASM_V1)
-    check(identity is not None and identity.get("version") == version + ".0"
+    check(installer or identity is not None and identity.get("version") == version + ".0"
           and identity.get("type") == "win32",
           "its assemblyIdentity has CMake's version %s.0 (%r)"
           % (version, identity.attrib if identity is not None else None))
@@ -191,11 +198,12 @@ def check_manifest(image, version, dpi_awareness):
 # The file icon
 
 
-def check_icon(image):
+def check_icon(image, group):
     """One icon group whose entries are 16, 32, 48 and 256 pixels, each an
     RT_ICON of the size the group names."""
     groups = resources(image, RT_GROUP_ICON)
-    check([name for name, _ in groups] == ["1"], "one icon group, 1 (found %r)" % [name for name, _ in groups])
+    check([name for name, _ in groups] == [group], "one icon group, %s (found %r)"
+          % (group, [name for name, _ in groups]))
     if not groups:
         return
     data = groups[0][1]
@@ -242,15 +250,17 @@ def check_listed_as(image, name):
 # PE header
 
 
-def check_pe_header(image):
+def check_pe_header(image, installer):
     check(image.DOS_HEADER.e_magic == pefile.IMAGE_DOS_SIGNATURE, "an MZ executable")
     check(image.NT_HEADERS.Signature == pefile.IMAGE_NT_SIGNATURE, "a PE image")
     machine = image.FILE_HEADER.Machine
     check(machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "x86-64 code (machine %#x)" % machine)
     stamp = image.FILE_HEADER.TimeDateStamp
-    check(stamp == 0, "TimeDateStamp is 0, no link time in the header" if stamp == 0 else
-          "TimeDateStamp is %#x, not 0 (a build folder configured before the toolchain file had "
-          "--no-insert-timestamp keeps its old linker flags: configure it with --fresh)" % stamp)
+    # An installer's is the NSIS stub's, fixed when the stub was built.
+    if not installer:
+        check(stamp == 0, "TimeDateStamp is 0, no link time in the header" if stamp == 0 else
+              "TimeDateStamp is %#x, not 0 (a build folder configured before the toolchain file had "
+              "--no-insert-timestamp keeps its old linker flags: configure it with --fresh)" % stamp)
     magic = image.OPTIONAL_HEADER.Magic
     check(magic == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS, "a PE32+ optional header (magic %#x)" % magic)
 
@@ -261,13 +271,15 @@ def main():
     parser.add_argument("--version", required=True, help="the project's version in CMake, MAJOR.MINOR.PATCH")
     parser.add_argument("--dpi-awareness", default="system", help="the manifest's dpiAwareness")
     parser.add_argument("--listed-as", help="string resource 1, when the program has one")
+    parser.add_argument("--installer", action="store_true", help="an NSIS installer")
     options = parser.parse_args()
     image = load(options.exe)
+    kind = INSTALLER if options.installer else PROGRAM
     if image is not None:
-        check_pe_header(image)
-        check_version(image, options.version, os.path.basename(options.exe))
-        check_manifest(image, options.version, options.dpi_awareness)
-        check_icon(image)
+        check_pe_header(image, options.installer)
+        check_version(image, options.version, os.path.basename(options.exe), kind)
+        check_manifest(image, options.version, options.dpi_awareness, options.installer)
+        check_icon(image, kind["icon group"])
         if options.listed_as is not None:
             check_listed_as(image, options.listed_as)
     print("%d passed, %d failed" % (passes, len(failures)))

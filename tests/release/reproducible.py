@@ -1,7 +1,10 @@
 """Two releases of the same sources, made in two different folders, hold the
 same polytree.exe and polytree.scr byte for byte; each release's zip holds
 exactly the two programs, README.md and LICENSE, and its checksum file is
-right; the web zip holds exactly the page's folder.
+right; the web zip holds exactly the page's folder. The first is given a
+download address: its winget and Scoop manifests must parse and hold the
+fields and hashes of the files beside them; the second, without one, makes
+none and says so.
 
   python3 reproducible.py --source . --version 1.0.0
 
@@ -14,6 +17,7 @@ by debian_package.py, from the release build the suite already has.
 
 import argparse
 import hashlib
+import json
 import os
 import shutil
 import subprocess
@@ -22,7 +26,12 @@ import tempfile
 import time
 import zipfile
 
+import yaml
+
 PROGRAMS = ("polytree.exe", "polytree.scr")
+DOWNLOAD = "https://example.org/polytree/1.0/"
+WINGET = {"version": "PolyTree.PolyTree.yaml", "installer": "PolyTree.PolyTree.installer.yaml",
+          "defaultLocale": "PolyTree.PolyTree.locale.en-US.yaml"}
 
 failures = []
 passes = 0
@@ -38,18 +47,50 @@ def check(condition, what):
         print("FAILED: " + what, flush=True)
 
 
-def release(source, folder):
+def release(source, folder, *options):
     shutil.copytree(source, folder, symlinks=True,
                     ignore=shutil.ignore_patterns("build", "out", ".git", "__pycache__"))
     started = time.monotonic()
-    result = subprocess.run(["bash", "scripts/release.sh", "--without-deb"], cwd=folder,
+    result = subprocess.run(["bash", "scripts/release.sh", "--without-deb"] + list(options), cwd=folder,
                             stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     output = result.stdout.decode(errors="replace")
     check(result.returncode == 0, "scripts/release.sh in %s (%.0f s)" % (folder, time.monotonic() - started))
     if result.returncode != 0:
         print(output[-4000:])
-    return os.path.join(folder, "build", "windows")
+    return os.path.join(folder, "build", "windows"), output
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def check_manifests(build, version):
+    setup, archive = "polytree-%s-win64-setup.exe" % version, "polytree-%s-win64.zip" % version
+    with open(os.path.join(build, setup + ".sha256")) as f:
+        check(f.read().split() == [digest(os.path.join(build, setup)), setup], "the installer's checksum file")
+    winget = {}
+    for kind, name in WINGET.items():
+        with open(os.path.join(build, name)) as f:
+            winget[kind] = yaml.safe_load(f)
+        check(winget[kind] == dict(winget[kind], PackageIdentifier="PolyTree.PolyTree", PackageVersion=version,
+                                   ManifestType=kind) and winget[kind].get("ManifestVersion"),
+              "%s: the package, version and manifest type (%r)" % (name, winget[kind]))
+    locale = winget["defaultLocale"]
+    check(all(locale.get(field) for field in ("PackageLocale", "Publisher", "PackageName", "License",
+                                              "ShortDescription")), "winget's locale fields: %r" % locale)
+    installers = winget["installer"].get("Installers") or [{}]
+    check(installers == [dict(installers[0], Architecture="x64", InstallerType="nullsoft", Scope="user",
+                              InstallerUrl=DOWNLOAD + setup,
+                              InstallerSha256=digest(os.path.join(build, setup)).upper())],
+          "winget's installer: %r" % installers)
+    with open(os.path.join(build, "polytree.json")) as f:
+        scoop = json.load(f)
+    check(scoop == dict(scoop, version=version, url=DOWNLOAD + archive, hash=digest(os.path.join(build, archive)),
+                        extract_dir="polytree-%s-win64" % version, bin="polytree.exe")
+          and all(scoop.get(field) for field in ("description", "homepage", "license", "shortcuts")),
+          "Scoop's manifest: %r" % scoop)
 
 
 def check_zip(build, version, kind="win64", files=PROGRAMS + ("README.md", "LICENSE"), built_dir=None):
@@ -103,7 +144,13 @@ def main():
     try:
         folders = [os.path.join(root, "one", "polytree"),
                    os.path.join(root, "a-second-folder", "deeper", "PolyTree-checkout")]
-        builds = [release(source, folder) for folder in folders]
+        first, _ = release(source, folders[0], "--download-url", DOWNLOAD)
+        second, said = release(source, folders[1])
+        builds = [first, second]
+        check_manifests(first, options.version)
+        manifests = list(WINGET.values()) + ["polytree.json"]
+        check(not any(os.path.exists(os.path.join(second, name)) for name in manifests) and "--download-url" in said,
+              "without a download address no manifest is made, and the release says so")
         for program in PROGRAMS:
             check_same(program, folders, builds)
         check_zip(builds[0], options.version)
