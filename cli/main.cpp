@@ -264,7 +264,7 @@ int write_frames(const RenderRequest& r, Scene scene) {
 
 // The frame's lines as a plotter draws them, into fd. No GL needed.
 int write_lines(const RenderRequest& r, const Scene& scene, bool svg, int fd) {
-    const Page page = page_for(r.width, r.height, r.paper, r.margin_mm);
+    const PaperLayout page = paper_layout(r.width, r.height, r.paper, r.margin_mm);
     const std::vector<PlotLayer> layers = plot_layers(scene.figure, scene.camera, r.width, r.height, page);
     VectorStyle style;
     style.stroke_mm = r.stroke_mm.value_or(page.on_paper ? PAPER_STROKE_MM : MM_PER_PIXEL);
