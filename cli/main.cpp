@@ -227,12 +227,9 @@ void remove_leftovers(const RenderRequest& r) {
 // by this program and driver, whose view is the one it would be drawn with
 // now, but for the twist.
 bool already_drawn(const std::string& name, const RenderRequest& r, const View& expected, const std::string& by) {
-    PngFacts facts;
-    View found{};
-    std::string ignored;
-    return read_png_facts(name, facts) && facts.width == r.width && facts.height == r.height &&
-           facts.alpha == r.transparent && facts.drawn_by == by && !facts.view.empty() &&
-           read_view(facts.view, found, ignored) && same_but_twist(found, expected);
+    const FrameFacts wanted{PngFacts{r.width, r.height, r.transparent, "", by}, expected};
+    FrameFacts found;
+    return read_frame_facts(name, found).empty() && frame_difference(found, wanted) == FrameDifference::none;
 }
 
 int write_frames(const RenderRequest& r, Scene scene) {
