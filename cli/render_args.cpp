@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
-#include <type_traits>
 #include <vector>
 
+#include "cli/flag_values.h"
 #include "cli/vector_files.h"
 #include "core/options.h"
 #include "render/polygon_tree.h"
@@ -23,58 +20,28 @@ namespace {
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
 constexpr int MAX_FRAMES = 100000;
 constexpr int MAX_FPS = 1000;
-constexpr double MAX_PAPER_MM = 100000.0;  // a hundred metres of roll
 // Lines are kept in hundredths of a pixel in 32 bits.
 constexpr int MAX_VECTOR_SIDE = 1000000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
-// A number and nothing else: a whole one in base ten (CLI11's own reading
-// takes 010 for eight), a real one straight to the nearest double (CLI11's
-// goes through long double, which misses it by a bit for some decimals),
-// never infinite or NaN.
-template <typename T>
-bool read_number(const std::string& text, T& value) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) return false;
-    errno = 0;
-    char* end = nullptr;
-    T v{};
-    if constexpr (std::is_integral_v<T>) {
-        v = std::strtol(text.c_str(), &end, 10);
-    } else {
-        v = std::strtod(text.c_str(), &end);
-    }
-    if (errno != 0 || *end != '\0' || !std::isfinite(static_cast<double>(v))) return false;
-    value = v;
-    return true;
-}
-
-// N numbers parted by one of `separators`, such as 800x600 or 0,0,-3.5.
-template <typename T, std::size_t N>
-bool read_numbers(const std::string& text, const char* separators, std::array<T, N>& values) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::size_t end = i + 1 < N ? text.find_first_of(separators, start) : text.size();
-        if (end == std::string::npos || !read_number(text.substr(start, end - start), values[i])) return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-// A flag's value as a number from low to high, or the flag refused.
-template <typename T>
-T number(const std::string& text, T low, T high, const std::string& expected) {
-    T value{};
+// A flag's value as a real number from low to high, or the flag refused.
+double number(const std::string& text, double low, double high, const std::string& expected) {
+    double value = 0;
     if (!read_number(text, value) || value < low || value > high) {
         throw CLI::ValidationError(in_quotes(text) + ": expected " + expected);
     }
     return value;
 }
 
-// A whole number from low to high, for a field of type int.
-int whole(const std::string& text, long low, long high, const std::string& what) {
-    const std::string range = " from " + std::to_string(low) + " to " + std::to_string(high);
-    return static_cast<int>(number(text, low, high, what + range));
+// A whole number from low (0 or more) to high, for a field of type int.
+int whole(const std::string& text, int low, int high, const std::string& what) {
+    unsigned long long value = 0;
+    if (!read_number(text, value) || value < static_cast<unsigned>(low) || value > static_cast<unsigned>(high)) {
+        throw CLI::ValidationError(in_quotes(text) + ": expected " + what + " from " + std::to_string(low) + " to " +
+                                   std::to_string(high));
+    }
+    return static_cast<int>(value);
 }
 
 constexpr double ANY = std::numeric_limits<double>::max();
@@ -95,40 +62,6 @@ OutputKind kind_of(std::string file) {
 }
 
 const char* const FORMATS = ".png, .gif, .mp4, .webm, .mov, .svg or .pdf";
-
-// A length with its unit, mm or px (a CSS pixel, 1/96 inch), in millimetres.
-bool read_length(const std::string& text, double& mm) {
-    if (text.size() < 3) return false;
-    const std::string unit = text.substr(text.size() - 2);
-    if (unit != "mm" && unit != "px") return false;
-    double value = 0;
-    if (!read_number(text.substr(0, text.size() - 2), value) || value <= 0.0) return false;
-    mm = unit == "mm" ? value : value * MM_PER_PIXEL;
-    return true;
-}
-
-// A paper's name (A4, A3, Letter, in any case) or its size such as 300x200mm.
-bool read_paper(std::string text, Paper& paper) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const struct {
-        const char* name;
-        Paper paper;
-    } papers[] = {{"a4", {210.0, 297.0}}, {"a3", {297.0, 420.0}}, {"letter", {215.9, 279.4}}};
-    for (const auto& p : papers) {
-        if (text == p.name) {
-            paper = p.paper;
-            return true;
-        }
-    }
-    std::array<double, 2> sides{};
-    if (text.size() < 3 || text.compare(text.size() - 2, 2, "mm") != 0 ||
-        !read_numbers(text.substr(0, text.size() - 2), "x", sides) || sides[0] <= 0.0 || sides[1] <= 0.0 ||
-        sides[0] > MAX_PAPER_MM || sides[1] > MAX_PAPER_MM) {
-        return false;
-    }
-    paper = {sides[0], sides[1]};
-    return true;
-}
 
 // Why flags given together with this output cannot be honoured, or "".
 std::string conflict(const RenderRequest& r, const CLI::App& app) {
@@ -263,7 +196,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "the driver's limit")
         ->type_name("WxH")
         ->each([&r](const std::string& text) {
-            std::array<long, 2> size{};
+            std::array<unsigned long long, 2> size{};
             if (!read_numbers(text, "xX", size) || size[0] < 1 || size[1] < 1 || size[0] > INT_MAX ||
                 size[1] > INT_MAX) {
                 throw CLI::ValidationError(in_quotes(text) +
