@@ -24,9 +24,9 @@
 #include "cli/output_file.h"
 #include "cli/progress.h"
 #include "cli/render_args.h"
+#include "cli/view_to_draw.h"
 #include "cli/vector_files.h"
 #include "cli/video_file.h"
-#include "core/display_modes.h"
 #include "core/camera.h"
 #include "core/options.h"
 #include "core/view.h"
@@ -325,32 +325,8 @@ int main(int argc, char** argv) {
     RenderRequest r = parsed.request;
     if (r.check) return check(r);
 
-    std::optional<View> picture_view;
-    if (!r.view_of.empty()) {
-        PngFacts facts;
-        std::string error;
-        if (!read_png_facts(r.view_of, facts)) {
-            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': not a complete PNG file");
-        }
-        if (facts.view.empty()) {
-            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of +
-                                                    "': the picture keeps no view (only PNGs that this "
-                                                    "polytree-render wrote do; an older release's do not)");
-        }
-        picture_view.emplace();
-        if (!read_view(facts.view, *picture_view, error)) {
-            return complain(EXIT_BAD_ARGUMENTS, "--view-of '" + r.view_of + "': " + error);
-        }
-        if (r.width == 0) {
-            r.width = facts.width;
-            r.height = facts.height;
-        }
-    }
-    const View view = view_to_draw(r, picture_view ? &*picture_view : nullptr);
-    if (r.width == 0) {
-        r.width = DISPLAY_MODES[view.mode_index].width;
-        r.height = DISPLAY_MODES[view.mode_index].height;
-    }
+    View view{};
+    if (const std::string error = view_to_draw(r, view); !error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
     const Scene scene = scene_of(view);
 
     // The file first: a place that cannot be written is bad input, found

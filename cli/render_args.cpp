@@ -13,7 +13,6 @@
 #include "cli/flag_values.h"
 #include "cli/vector_files.h"
 #include "core/options.h"
-#include "render/polygon_tree.h"
 
 namespace {
 
@@ -426,35 +425,4 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         if (is_vector(r.kind) && background->count() == 0) r.transparent = true;
     }
     return parsed;
-}
-
-View view_to_draw(const RenderRequest& r, const View* picture) {
-    View view{};
-    std::string ignored;
-    if (picture != nullptr || r.view) {
-        view = picture != nullptr ? *picture : *r.view;
-        StartOptions options = {view.branches, view.levels, view.mode_index};
-        const TokenList words(r.option_text.c_str());
-        parse_options(words, options);
-        view.branches = options.branches;
-        view.levels = bounded_levels(options.branches, options.levels);
-        view.mode_index = options.mode_index;
-    } else {
-        // Option words alone always read.
-        read_view(r.option_text, view, ignored);
-    }
-    if (r.frame_given) {
-        // One degree at a time as the viewer adds it, so that the doubles
-        // are the viewer's to the last bit.
-        view.twist = 0.0;
-        for (int i = 0; i < r.frame; ++i) view.twist = next_twist(view.twist);
-    }
-    if (r.pitch) view.camera.pitch = *r.pitch;
-    if (r.yaw) view.camera.yaw = *r.yaw;
-    if (r.camera) {
-        view.camera.x = (*r.camera)[0];
-        view.camera.y = (*r.camera)[1];
-        view.camera.z = (*r.camera)[2];
-    }
-    return view;
 }

@@ -52,8 +52,3 @@ struct ParsedArgs {
 // --version tells.
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version);
 
-// The view to draw: --view-of's (picture, when given), --view's or the
-// words', or the start view of the option words; then the option words
-// beside a view, and --frame, --pitch, --yaw and --camera, each over its
-// own field.
-View view_to_draw(const RenderRequest& request, const View* picture);
