@@ -182,11 +182,11 @@ int write_animation(const RenderRequest& r, Scene scene, Animation& animation) {
 
 VideoSettings video_settings(const RenderRequest& r) {
     VideoSettings v;
-    v.kind = r.kind;
+    v.format = r.format.format;
     v.width = r.width;
     v.height = r.height;
     v.fps = r.fps;
-    v.crf = r.crf.value_or(-1);
+    v.crf = r.crf.value_or(r.format.default_crf);
     v.lossless = r.lossless;
     v.full_colour = r.full_colour;
     v.alpha = r.transparent;
@@ -276,7 +276,7 @@ int write_lines(const RenderRequest& r, const Scene& scene, bool svg, int fd) {
 
 int write_vector_frames(const RenderRequest& r, Scene scene) {
     Progress progress("frames", r.frames, true, true);
-    const bool svg = r.kind == OutputKind::svg_frames;
+    const bool svg = r.format.format == FileFormat::svg;
     for (int i = 0; i < r.frames; ++i) {
         OutputFile out(r.output.name_of(static_cast<long>(r.frame) + i));
         if (!out.ok()) return complain(EXIT_FAILED, out.error());
@@ -331,23 +331,23 @@ int main(int argc, char** argv) {
 
     // The file first: a place that cannot be written is bad input, found
     // before any drawing.
-    if (is_video(r.kind)) {
+    if (r.format.video()) {
         const std::string error = video_settings_error(video_settings(r));
         if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
     }
     std::optional<OutputFile> out;
-    if (is_numbered(r.kind)) {
+    if (r.numbered()) {
         const std::string error = frames_folder_error(r);
         if (!error.empty()) return complain(EXIT_BAD_ARGUMENTS, error);
-    } else if (r.kind != OutputKind::none) {
+    } else if (r.format.chosen()) {
         out.emplace(r.output.literal());
         if (!out->ok()) return complain(EXIT_BAD_ARGUMENTS, out->error());
     }
 
-    if (is_vector(r.kind)) {
-        const int code = is_numbered(r.kind) ? write_vector_frames(r, scene)
-                                             : write_lines(r, scene, r.kind == OutputKind::svg, out->fd());
-        if (code != EXIT_DONE || is_numbered(r.kind)) return code;
+    if (r.format.lines) {
+        const int code = r.numbered() ? write_vector_frames(r, scene)
+                                      : write_lines(r, scene, r.format.format == FileFormat::svg, out->fd());
+        if (code != EXIT_DONE || r.numbered()) return code;
         return out->commit() ? EXIT_DONE : complain(EXIT_FAILED, out->error());
     }
 
@@ -368,11 +368,11 @@ int main(int argc, char** argv) {
     set_view(0, 0, r.width, r.height, scene.figure.scale);
 
     if (r.bench_seconds) return bench(r, scene);
-    if (r.kind == OutputKind::png_frames) return write_frames(r, scene);
+    if (r.numbered()) return write_frames(r, scene);
     int code = EXIT_DONE;
-    if (r.kind == OutputKind::png) {
+    if (r.format.format == FileFormat::png) {
         code = write_still(r, scene, *out);
-    } else if (r.kind == OutputKind::gif) {
+    } else if (r.format.format == FileFormat::gif) {
         GifWriter gif(out->fd(), r.width, r.height, r.delay_ms);
         code = write_animation(r, scene, gif);
     } else {

@@ -4,14 +4,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <climits>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
 #include "cli/flag_values.h"
-#include "cli/vector_files.h"
 #include "core/options.h"
 
 namespace {
@@ -19,8 +16,6 @@ namespace {
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
 constexpr int MAX_FRAMES = 100000;
 constexpr int MAX_FPS = 1000;
-// Lines are kept in hundredths of a pixel in 32 bits.
-constexpr int MAX_VECTOR_SIDE = 1000000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
@@ -44,85 +39,6 @@ int whole(const std::string& text, int low, int high, const std::string& what) {
 }
 
 constexpr double ANY = std::numeric_limits<double>::max();
-
-OutputKind kind_of(std::string file) {
-    for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto ends_with = [&file](const std::string& suffix) {
-        return file.size() >= suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0;
-    };
-    return ends_with(".png")    ? OutputKind::png
-           : ends_with(".gif")  ? OutputKind::gif
-           : ends_with(".mp4")  ? OutputKind::mp4
-           : ends_with(".webm") ? OutputKind::webm
-           : ends_with(".mov")  ? OutputKind::mov
-           : ends_with(".svg")  ? OutputKind::svg
-           : ends_with(".pdf")  ? OutputKind::pdf
-                                : OutputKind::none;
-}
-
-const char* const FORMATS = ".png, .gif, .mp4, .webm, .mov, .svg or .pdf";
-
-// Why flags given together with this output cannot be honoured, or "".
-std::string conflict(const RenderRequest& r, const CLI::App& app) {
-    const auto given = [&app](const char* flag) { return app.get_option(flag)->count() > 0; };
-    const bool video = is_video(r.kind);
-    const bool animated = video || r.kind == OutputKind::gif || is_numbered(r.kind);
-    if (r.output.fields == 1 && !is_numbered(r.kind)) {
-        return "'" + app.get_option("--output")->as<std::string>() +
-               "': a number field names frames (.png, .svg or .pdf); a .gif or video is one file";
-    }
-    if (is_numbered(r.kind) && !given("--frames")) {
-        return "a number field in the name writes a sequence of frames: give --frames N";
-    }
-    if (r.check) {
-        if (!given("--frames")) return "--check needs --frames K: the number of frames the range should hold";
-        return "";
-    }
-    if (given("--frames") && !animated) {
-        return "--frames applies to .gif, .mp4, .webm, .mov and numbered .png, .svg and .pdf frames only";
-    }
-    for (const char* flag : {"--paper", "--margin", "--stroke-width"}) {
-        if (given(flag) && !is_vector(r.kind)) return std::string(flag) + " applies to .svg and .pdf output only";
-    }
-    if (given("--margin") && !r.paper) return "--margin applies with --paper only: without it the page is the picture";
-    if (is_vector(r.kind) && (r.width > MAX_VECTOR_SIDE || r.height > MAX_VECTOR_SIDE)) {
-        return "--size " + std::to_string(r.width) + "x" + std::to_string(r.height) + ": .svg and .pdf take up to " +
-               std::to_string(MAX_VECTOR_SIDE) + " pixels a side";
-    }
-    if (r.paper && 2.0 * r.margin_mm >= std::min(r.paper->width_mm, r.paper->height_mm)) {
-        char margin[32];
-        std::snprintf(margin, sizeof margin, "%g", r.margin_mm);
-        return "--paper " + app.get_option("--paper")->as<std::string>() + " with a margin of " + margin +
-               " mm: no room left inside the margin";
-    }
-    if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
-    for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
-        if (given(flag) && !video) return std::string(flag) + " applies to .mp4, .webm and .mov output only";
-        if (given(flag) && r.kind == OutputKind::mov && std::string(flag) != "--fps") {
-            return std::string(flag) + " applies to .mp4 and .webm only: .mov is ProRes 4444, every pixel's colour "
-                                       "at a quality of its own";
-        }
-    }
-    if (r.transparent && r.kind == OutputKind::mp4) {
-        return "--background none: H.264 has no transparency: write .webm (VP9 with alpha) or .mov (ProRes 4444 "
-               "with alpha)";
-    }
-    if (r.transparent && r.kind == OutputKind::webm && (r.full_colour || r.lossless)) {
-        return std::string(r.lossless ? "--lossless" : "--full-colour") +
-               " with --background none: VP9's alpha is 4:2:0 only (write .mov for full colour with alpha)";
-    }
-    if (r.lossless && r.kind == OutputKind::mp4) {
-        return "--lossless writes .webm only (VP9 in RGB): H.264 has no lossless form that browsers play";
-    }
-    if (r.lossless && r.crf) return "--crf and --lossless exclude each other";
-    if (r.crf && *r.crf > max_crf(r.kind)) {
-        return "--crf " + std::to_string(*r.crf) + ": expected a quality from 0 to " +
-               std::to_string(max_crf(r.kind)) + " for " + (r.kind == OutputKind::mp4 ? ".mp4" : ".webm");
-    }
-    if (r.resume && r.kind != OutputKind::png_frames) return "--resume applies to numbered .png frames only";
-    return "";
-}
-
 }  // namespace
 
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version) {
@@ -169,25 +85,17 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "Other words are ignored, as the viewer ignores them.")
         ->option_text(" ");  // no "TEXT ..." after the name
     CLI::Option* output =
-        app.add_option("-o,--output",
-                       "the extension chooses: .png one still, or with a\n"
-                       "number field (%d, %05d...) one PNG per frame; .gif,\n"
-                       ".mp4 (H.264), .webm (VP9) or .mov (ProRes) an\n"
-                       "animation; .svg or .pdf the lines, numbered too.\n"
-                       "%% is a percent sign")
+        app.add_option("-o,--output")
+            ->description(output_help())
             ->option_text("FILE")
             ->each([&r](const std::string& file) {
                 if (file.empty()) throw CLI::ValidationError("expected a file name");
                 r.output = read_name_pattern(file);
                 if (!r.output.error.empty()) throw CLI::ValidationError(r.output.error);
-                r.kind = kind_of(r.output.before + r.output.after);
-                if (r.kind == OutputKind::none) {
-                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " + FORMATS);
-                }
-                if (r.output.fields == 1) {
-                    if (r.kind == OutputKind::png) r.kind = OutputKind::png_frames;
-                    if (r.kind == OutputKind::svg) r.kind = OutputKind::svg_frames;
-                    if (r.kind == OutputKind::pdf) r.kind = OutputKind::pdf_frames;
+                r.format = format_of_name(r.output.before + r.output.after);
+                if (!r.format.chosen()) {
+                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " +
+                                               every_extension());
                 }
             });
     app.add_option("--size",
@@ -271,16 +179,10 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "screen saver turns)")
         ->type_name("N")
         ->each([&r](const std::string& text) { r.fps = whole(text, 1, MAX_FPS, "frames per second"); });
-    const auto scale = [](OutputKind kind) {
-        return "0-" + std::to_string(max_crf(kind)) + " (default " + std::to_string(default_crf(kind)) + ")";
-    };
     app.add_option("--crf")
-        ->description("video quality, lower is better and larger: H.264\n" + scale(OutputKind::mp4) + ", VP9 " +
-                      scale(OutputKind::webm))
+        ->description(quality_help())
         ->type_name("Q")
-        ->each([&r](const std::string& text) {
-            r.crf = whole(text, 0, std::max(max_crf(OutputKind::mp4), max_crf(OutputKind::webm)), "a quality");
-        });
+        ->each([&r](const std::string& text) { r.crf = whole(text, 0, highest_crf(), "a quality"); });
     app.add_flag("--full-colour,--full-color", r.full_colour,
                  "video: keep every pixel's colour (4:4:4); the default\n"
                  "4:2:0 shares colour between 2x2 pixels, which dims\n"
@@ -315,6 +217,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                 throw CLI::ValidationError(in_quotes(text) + ": expected A4, A3, Letter or WxHmm such as 300x200mm");
             }
             r.paper = paper;
+            r.paper_name = text;
         });
     app.add_option("--margin", "--paper's margin on every side (default 10)")
         ->type_name("MM")
@@ -417,12 +320,13 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     } else if (!flags.empty()) {
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();
-    } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds && !r.check) {
-        parsed.error = std::string("nothing to do: give -o FILE (") + FORMATS + ") or --bench SECONDS (see --help)";
+    } else if (parsed.message.empty() && !r.format.chosen() && !r.bench_seconds && !r.check) {
+        parsed.error = "nothing to do: give -o FILE (" + every_extension() + ") or --bench SECONDS (see --help)";
     } else if (parsed.message.empty()) {
-        parsed.error = conflict(r, app);
+        parsed.error =
+            output_conflict(r, [&app](const char* flag) { return app.get_option(flag)->count() > 0; });
         // Paper stays paper unless a background is asked for.
-        if (is_vector(r.kind) && background->count() == 0) r.transparent = true;
+        if (r.format.alpha == Alpha::by_default && background->count() == 0) r.transparent = true;
     }
     return parsed;
 }
