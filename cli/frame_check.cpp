@@ -7,9 +7,7 @@
 #include <optional>
 #include <set>
 
-#include "cli/image_files.h"
 #include "cli/output_file.h"
-#include "core/view.h"
 
 namespace {
 
@@ -33,29 +31,48 @@ std::vector<std::string> files_named(const std::string& name, bool folders_only 
 // A frame that reads, with what the others are held to.
 struct Reference {
     long frame;
-    PngFacts facts;
-    View view;
+    FrameFacts facts;
 };
 
 // How the frame differs from the reference, or "".
-std::string difference(const PngFacts& facts, const View& view, const Reference& ref) {
-    const std::string theirs = " (frame " + std::to_string(ref.frame) + "'s: ";
-    if (facts.width != ref.facts.width || facts.height != ref.facts.height) {
-        return "another size, " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + theirs +
-               std::to_string(ref.facts.width) + "x" + std::to_string(ref.facts.height) + ")";
-    }
-    if (facts.alpha != ref.facts.alpha) {
-        return std::string(facts.alpha ? "transparent" : "opaque") + theirs +
-               (ref.facts.alpha ? "transparent" : "opaque") + ")";
-    }
-    if (!same_but_twist(view, ref.view)) return "another view, " + quoted(facts.view) + theirs + quoted(ref.facts.view) + ")";
-    if (facts.drawn_by != ref.facts.drawn_by) {
-        return "drawn by " + quoted(facts.drawn_by) + theirs + quoted(ref.facts.drawn_by) + ")";
+std::string difference(const FrameFacts& frame, const Reference& ref) {
+    const PngFacts& facts = frame.png;
+    const PngFacts& theirs = ref.facts.png;
+    const std::string against = " (frame " + std::to_string(ref.frame) + "'s: ";
+    switch (frame_difference(frame, ref.facts)) {
+    case FrameDifference::none:
+        return "";
+    case FrameDifference::size:
+        return "another size, " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + against +
+               std::to_string(theirs.width) + "x" + std::to_string(theirs.height) + ")";
+    case FrameDifference::background:
+        return std::string(facts.alpha ? "transparent" : "opaque") + against +
+               (theirs.alpha ? "transparent" : "opaque") + ")";
+    case FrameDifference::view:
+        return "another view, " + quoted(facts.view) + against + quoted(theirs.view) + ")";
+    case FrameDifference::drawn_by:
+        return "drawn by " + quoted(facts.drawn_by) + against + quoted(theirs.drawn_by) + ")";
     }
     return "";
 }
 
 }  // namespace
+
+std::string read_frame_facts(const std::string& path, FrameFacts& frame) {
+    std::string error;
+    if (!read_png_facts(path, frame.png)) return "unreadable: cut short, or not a PNG";
+    if (frame.png.view.empty()) return "keeps no view: not a frame that this polytree-render drew";
+    if (!read_view(frame.png.view, frame.view, error)) return "its view does not read: " + error;
+    return "";
+}
+
+FrameDifference frame_difference(const FrameFacts& a, const FrameFacts& b) {
+    if (a.png.width != b.png.width || a.png.height != b.png.height) return FrameDifference::size;
+    if (a.png.alpha != b.png.alpha) return FrameDifference::background;
+    if (!same_but_twist(a.view, b.view)) return FrameDifference::view;
+    if (a.png.drawn_by != b.png.drawn_by) return FrameDifference::drawn_by;
+    return FrameDifference::none;
+}
 
 std::vector<std::string> leftovers_of(const NamePattern& pattern, long first, int count) {
     namespace fs = std::filesystem;
@@ -95,18 +112,12 @@ std::vector<std::string> check_frames(const NamePattern& pattern, long first, in
             continue;
         }
         if (files[0] != name) frame = "frame " + std::to_string(f) + " (" + files[0] + "): ";
-        PngFacts facts;
-        View view{};
-        std::string error;
-        if (!read_png_facts(files[0], facts)) {
-            problems.push_back(frame + "unreadable: cut short, or not a PNG");
-        } else if (facts.view.empty()) {
-            problems.push_back(frame + "keeps no view: not a frame that this polytree-render drew");
-        } else if (!read_view(facts.view, view, error)) {
-            problems.push_back(frame + "its view does not read: " + error);
+        FrameFacts facts;
+        if (const std::string wrong = read_frame_facts(files[0], facts); !wrong.empty()) {
+            problems.push_back(frame + wrong);
         } else if (!ref) {
-            ref = Reference{f, facts, view};
-        } else if (const std::string differs = difference(facts, view, *ref); !differs.empty()) {
+            ref = Reference{f, facts};
+        } else if (const std::string differs = difference(facts, *ref); !differs.empty()) {
             problems.push_back(frame + differs);
         }
     }

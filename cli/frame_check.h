@@ -8,6 +8,24 @@
 #include <vector>
 
 #include "cli/frame_names.h"
+#include "cli/image_files.h"
+#include "core/view.h"
+
+// What a numbered frame's PNG says of it besides its pixels.
+struct FrameFacts {
+    PngFacts png;
+    View view{};
+};
+
+// The frame's facts from its file: "" when it reads as a frame that this
+// program drew, else what is wrong with it.
+std::string read_frame_facts(const std::string& path, FrameFacts& frame);
+
+// The first way in which two frames would not belong to one sequence, in
+// this order; none when they are of one size, background, view (but for
+// the twist) and drawing.
+enum class FrameDifference { none, size, background, view, drawn_by };
+FrameDifference frame_difference(const FrameFacts& a, const FrameFacts& b);
 
 // The temporary files that killed runs left for frames first to
 // first + count - 1 (OutputFile's names), with their folder; wildcards in

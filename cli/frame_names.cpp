@@ -12,6 +12,7 @@ bool digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 NamePattern read_name_pattern(const std::string& text) {
     NamePattern pattern;
+    pattern.text = text;
     std::string* part = &pattern.before;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {

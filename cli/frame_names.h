@@ -6,6 +6,7 @@
 #include <string>
 
 struct NamePattern {
+    std::string text;    // the name as given
     std::string before;  // the name up to the number field, "%%" resolved
     std::string after;   // the rest of the name
     int width = 0;       // zero-padded to this many digits (0: no padding)

@@ -21,7 +21,7 @@ struct Segment {
 // Collects the walk's segments, projected and put on the page, by colour.
 class PlotSink {
 public:
-    PlotSink(const Projection& projection, const Page& page, std::vector<Segment> (&layers)[2])
+    PlotSink(const Projection& projection, const PaperLayout& page, std::vector<Segment> (&layers)[2])
         : projection_(projection), page_(page), layers_(layers) {}
 
     void colour(const SegmentColour& c) {
@@ -49,7 +49,7 @@ private:
     }
 
     const Projection& projection_;
-    const Page& page_;
+    const PaperLayout& page_;
     std::vector<Segment> (&layers_)[2];
     int layer_ = 0;
     double start_[3] = {};
@@ -292,9 +292,9 @@ std::vector<PlotPath> order(std::vector<PlotPath> paths) {
 
 }  // namespace
 
-Page page_for(int width, int height, const std::optional<Paper>& paper, double margin_mm) {
+PaperLayout paper_layout(int width, int height, const std::optional<Paper>& paper, double margin_mm) {
     if (!paper) {
-        return Page{false, static_cast<double>(width), static_cast<double>(height), 0.0, 0.0, 1.0, 100,
+        return PaperLayout{false, static_cast<double>(width), static_cast<double>(height), 0.0, 0.0, 1.0, 100,
                     POINTS_PER_INCH / PIXELS_PER_INCH};
     }
     double page_width = paper->width_mm, page_height = paper->height_mm;
@@ -303,12 +303,12 @@ Page page_for(int width, int height, const std::optional<Paper>& paper, double m
     };
     if (fit(page_height, page_width) > fit(page_width, page_height)) std::swap(page_width, page_height);
     const double scale = fit(page_width, page_height);
-    return Page{true, page_width, page_height, (page_width - scale * width) / 2.0,
+    return PaperLayout{true, page_width, page_height, (page_width - scale * width) / 2.0,
                 (page_height - scale * height) / 2.0, scale, 1000, POINTS_PER_INCH / MM_PER_INCH};
 }
 
 std::vector<PlotLayer> plot_layers(const Figure& figure, const Camera& camera, int width, int height,
-                                   const Page& page) {
+                                   const PaperLayout& page) {
     const Projection projection(camera, width, height, figure.scale);
     std::vector<Segment> segments[2];
     PlotSink sink(projection, page, segments);
@@ -322,7 +322,7 @@ std::vector<PlotLayer> plot_layers(const Figure& figure, const Camera& camera, i
     return layers;
 }
 
-double pen_up_travel(const PlotLayer& layer, const Page& page) {
+double pen_up_travel(const PlotLayer& layer, const PaperLayout& page) {
     double travel = 0.0;
     GridPoint pen{0, 0};
     for (const PlotPath& path : layer.paths) {

@@ -18,9 +18,10 @@ struct Paper {
     double height_mm;
 };
 
-// Where the picture lies on the page, and in which units the file measures
-// it: millimetres on paper, else the picture's pixels (96 to the inch).
-struct Page {
+// The page and the picture on it: the page's size, where the picture lies
+// on it, and in which units the file measures both: millimetres on paper,
+// else the picture's pixels (96 to the inch).
+struct PaperLayout {
     bool on_paper;
     double width, height;  // the page, in its units
     // A pixel (x, y) of the picture lies at (left + scale * x, top + scale * y).
@@ -34,7 +35,7 @@ struct Page {
 // Paper of the given size (portrait or landscape, whichever takes the
 // picture larger), the picture fitted inside the margin with its aspect
 // kept and centred; without paper, the picture's own pixels.
-Page page_for(int width, int height, const std::optional<Paper>& paper, double margin_mm);
+PaperLayout paper_layout(int width, int height, const std::optional<Paper>& paper, double margin_mm);
 
 struct GridPoint {
     std::int64_t x, y;  // in steps from the page's top left
@@ -58,8 +59,8 @@ struct PlotLayer {
 // joined into as few paths as its graph allows (duplicates drawn once), the
 // paths in greedy nearest-next order from the page's corner.
 std::vector<PlotLayer> plot_layers(const Figure& figure, const Camera& camera, int width, int height,
-                                   const Page& page);
+                                   const PaperLayout& page);
 
 // The pen's travel with the pen up, from the page's corner through the
 // paths in their order, in the page's units.
-double pen_up_travel(const PlotLayer& layer, const Page& page);
+double pen_up_travel(const PlotLayer& layer, const PaperLayout& page);

@@ -4,193 +4,41 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cerrno>
 #include <climits>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
-#include <type_traits>
 #include <vector>
 
-#include "cli/vector_files.h"
+#include "cli/flag_values.h"
 #include "core/options.h"
-#include "render/polygon_tree.h"
 
 namespace {
 
 constexpr int MAX_DELAY_MS = 655350;  // a GIF delay is 16 bits of 10 ms
 constexpr int MAX_FRAMES = 100000;
 constexpr int MAX_FPS = 1000;
-constexpr double MAX_PAPER_MM = 100000.0;  // a hundred metres of roll
-// Lines are kept in hundredths of a pixel in 32 bits.
-constexpr int MAX_VECTOR_SIDE = 1000000;
 
 std::string in_quotes(const std::string& text) { return "'" + text + "'"; }
 
-// A number and nothing else: a whole one in base ten (CLI11's own reading
-// takes 010 for eight), a real one straight to the nearest double (CLI11's
-// goes through long double, which misses it by a bit for some decimals),
-// never infinite or NaN.
-template <typename T>
-bool read_number(const std::string& text, T& value) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) return false;
-    errno = 0;
-    char* end = nullptr;
-    T v{};
-    if constexpr (std::is_integral_v<T>) {
-        v = std::strtol(text.c_str(), &end, 10);
-    } else {
-        v = std::strtod(text.c_str(), &end);
-    }
-    if (errno != 0 || *end != '\0' || !std::isfinite(static_cast<double>(v))) return false;
-    value = v;
-    return true;
-}
-
-// N numbers parted by one of `separators`, such as 800x600 or 0,0,-3.5.
-template <typename T, std::size_t N>
-bool read_numbers(const std::string& text, const char* separators, std::array<T, N>& values) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::size_t end = i + 1 < N ? text.find_first_of(separators, start) : text.size();
-        if (end == std::string::npos || !read_number(text.substr(start, end - start), values[i])) return false;
-        start = end + 1;
-    }
-    return true;
-}
-
-// A flag's value as a number from low to high, or the flag refused.
-template <typename T>
-T number(const std::string& text, T low, T high, const std::string& expected) {
-    T value{};
+// A flag's value as a real number from low to high, or the flag refused.
+double number(const std::string& text, double low, double high, const std::string& expected) {
+    double value = 0;
     if (!read_number(text, value) || value < low || value > high) {
         throw CLI::ValidationError(in_quotes(text) + ": expected " + expected);
     }
     return value;
 }
 
-// A whole number from low to high, for a field of type int.
-int whole(const std::string& text, long low, long high, const std::string& what) {
-    const std::string range = " from " + std::to_string(low) + " to " + std::to_string(high);
-    return static_cast<int>(number(text, low, high, what + range));
+// A whole number from low (0 or more) to high, for a field of type int.
+int whole(const std::string& text, int low, int high, const std::string& what) {
+    unsigned long long value = 0;
+    if (!read_number(text, value) || value < static_cast<unsigned>(low) || value > static_cast<unsigned>(high)) {
+        throw CLI::ValidationError(in_quotes(text) + ": expected " + what + " from " + std::to_string(low) + " to " +
+                                   std::to_string(high));
+    }
+    return static_cast<int>(value);
 }
 
 constexpr double ANY = std::numeric_limits<double>::max();
-
-OutputKind kind_of(std::string file) {
-    for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto ends_with = [&file](const std::string& suffix) {
-        return file.size() >= suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0;
-    };
-    return ends_with(".png")    ? OutputKind::png
-           : ends_with(".gif")  ? OutputKind::gif
-           : ends_with(".mp4")  ? OutputKind::mp4
-           : ends_with(".webm") ? OutputKind::webm
-           : ends_with(".mov")  ? OutputKind::mov
-           : ends_with(".svg")  ? OutputKind::svg
-           : ends_with(".pdf")  ? OutputKind::pdf
-                                : OutputKind::none;
-}
-
-const char* const FORMATS = ".png, .gif, .mp4, .webm, .mov, .svg or .pdf";
-
-// A length with its unit, mm or px (a CSS pixel, 1/96 inch), in millimetres.
-bool read_length(const std::string& text, double& mm) {
-    if (text.size() < 3) return false;
-    const std::string unit = text.substr(text.size() - 2);
-    if (unit != "mm" && unit != "px") return false;
-    double value = 0;
-    if (!read_number(text.substr(0, text.size() - 2), value) || value <= 0.0) return false;
-    mm = unit == "mm" ? value : value * MM_PER_PIXEL;
-    return true;
-}
-
-// A paper's name (A4, A3, Letter, in any case) or its size such as 300x200mm.
-bool read_paper(std::string text, Paper& paper) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const struct {
-        const char* name;
-        Paper paper;
-    } papers[] = {{"a4", {210.0, 297.0}}, {"a3", {297.0, 420.0}}, {"letter", {215.9, 279.4}}};
-    for (const auto& p : papers) {
-        if (text == p.name) {
-            paper = p.paper;
-            return true;
-        }
-    }
-    std::array<double, 2> sides{};
-    if (text.size() < 3 || text.compare(text.size() - 2, 2, "mm") != 0 ||
-        !read_numbers(text.substr(0, text.size() - 2), "x", sides) || sides[0] <= 0.0 || sides[1] <= 0.0 ||
-        sides[0] > MAX_PAPER_MM || sides[1] > MAX_PAPER_MM) {
-        return false;
-    }
-    paper = {sides[0], sides[1]};
-    return true;
-}
-
-// Why flags given together with this output cannot be honoured, or "".
-std::string conflict(const RenderRequest& r, const CLI::App& app) {
-    const auto given = [&app](const char* flag) { return app.get_option(flag)->count() > 0; };
-    const bool video = is_video(r.kind);
-    const bool animated = video || r.kind == OutputKind::gif || is_numbered(r.kind);
-    if (r.output.fields == 1 && !is_numbered(r.kind)) {
-        return "'" + app.get_option("--output")->as<std::string>() +
-               "': a number field names frames (.png, .svg or .pdf); a .gif or video is one file";
-    }
-    if (is_numbered(r.kind) && !given("--frames")) {
-        return "a number field in the name writes a sequence of frames: give --frames N";
-    }
-    if (r.check) {
-        if (!given("--frames")) return "--check needs --frames K: the number of frames the range should hold";
-        return "";
-    }
-    if (given("--frames") && !animated) {
-        return "--frames applies to .gif, .mp4, .webm, .mov and numbered .png, .svg and .pdf frames only";
-    }
-    for (const char* flag : {"--paper", "--margin", "--stroke-width"}) {
-        if (given(flag) && !is_vector(r.kind)) return std::string(flag) + " applies to .svg and .pdf output only";
-    }
-    if (given("--margin") && !r.paper) return "--margin applies with --paper only: without it the page is the picture";
-    if (is_vector(r.kind) && (r.width > MAX_VECTOR_SIDE || r.height > MAX_VECTOR_SIDE)) {
-        return "--size " + std::to_string(r.width) + "x" + std::to_string(r.height) + ": .svg and .pdf take up to " +
-               std::to_string(MAX_VECTOR_SIDE) + " pixels a side";
-    }
-    if (r.paper && 2.0 * r.margin_mm >= std::min(r.paper->width_mm, r.paper->height_mm)) {
-        char margin[32];
-        std::snprintf(margin, sizeof margin, "%g", r.margin_mm);
-        return "--paper " + app.get_option("--paper")->as<std::string>() + " with a margin of " + margin +
-               " mm: no room left inside the margin";
-    }
-    if (given("--delay") && r.kind != OutputKind::gif) return "--delay applies to .gif output only (videos take --fps)";
-    for (const char* flag : {"--fps", "--crf", "--lossless", "--full-colour"}) {
-        if (given(flag) && !video) return std::string(flag) + " applies to .mp4, .webm and .mov output only";
-        if (given(flag) && r.kind == OutputKind::mov && std::string(flag) != "--fps") {
-            return std::string(flag) + " applies to .mp4 and .webm only: .mov is ProRes 4444, every pixel's colour "
-                                       "at a quality of its own";
-        }
-    }
-    if (r.transparent && r.kind == OutputKind::mp4) {
-        return "--background none: H.264 has no transparency: write .webm (VP9 with alpha) or .mov (ProRes 4444 "
-               "with alpha)";
-    }
-    if (r.transparent && r.kind == OutputKind::webm && (r.full_colour || r.lossless)) {
-        return std::string(r.lossless ? "--lossless" : "--full-colour") +
-               " with --background none: VP9's alpha is 4:2:0 only (write .mov for full colour with alpha)";
-    }
-    if (r.lossless && r.kind == OutputKind::mp4) {
-        return "--lossless writes .webm only (VP9 in RGB): H.264 has no lossless form that browsers play";
-    }
-    if (r.lossless && r.crf) return "--crf and --lossless exclude each other";
-    if (r.crf && *r.crf > max_crf(r.kind)) {
-        return "--crf " + std::to_string(*r.crf) + ": expected a quality from 0 to " +
-               std::to_string(max_crf(r.kind)) + " for " + (r.kind == OutputKind::mp4 ? ".mp4" : ".webm");
-    }
-    if (r.resume && r.kind != OutputKind::png_frames) return "--resume applies to numbered .png frames only";
-    return "";
-}
-
 }  // namespace
 
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version) {
@@ -237,25 +85,17 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "Other words are ignored, as the viewer ignores them.")
         ->option_text(" ");  // no "TEXT ..." after the name
     CLI::Option* output =
-        app.add_option("-o,--output",
-                       "the extension chooses: .png one still, or with a\n"
-                       "number field (%d, %05d...) one PNG per frame; .gif,\n"
-                       ".mp4 (H.264), .webm (VP9) or .mov (ProRes) an\n"
-                       "animation; .svg or .pdf the lines, numbered too.\n"
-                       "%% is a percent sign")
+        app.add_option("-o,--output")
+            ->description(output_help())
             ->option_text("FILE")
             ->each([&r](const std::string& file) {
                 if (file.empty()) throw CLI::ValidationError("expected a file name");
                 r.output = read_name_pattern(file);
                 if (!r.output.error.empty()) throw CLI::ValidationError(r.output.error);
-                r.kind = kind_of(r.output.before + r.output.after);
-                if (r.kind == OutputKind::none) {
-                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " + FORMATS);
-                }
-                if (r.output.fields == 1) {
-                    if (r.kind == OutputKind::png) r.kind = OutputKind::png_frames;
-                    if (r.kind == OutputKind::svg) r.kind = OutputKind::svg_frames;
-                    if (r.kind == OutputKind::pdf) r.kind = OutputKind::pdf_frames;
+                r.format = format_of_name(r.output.before + r.output.after);
+                if (!r.format.chosen()) {
+                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " +
+                                               every_extension());
                 }
             });
     app.add_option("--size",
@@ -263,7 +103,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "the driver's limit")
         ->type_name("WxH")
         ->each([&r](const std::string& text) {
-            std::array<long, 2> size{};
+            std::array<unsigned long long, 2> size{};
             if (!read_numbers(text, "xX", size) || size[0] < 1 || size[1] < 1 || size[0] > INT_MAX ||
                 size[1] > INT_MAX) {
                 throw CLI::ValidationError(in_quotes(text) +
@@ -339,16 +179,10 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "screen saver turns)")
         ->type_name("N")
         ->each([&r](const std::string& text) { r.fps = whole(text, 1, MAX_FPS, "frames per second"); });
-    const auto scale = [](OutputKind kind) {
-        return "0-" + std::to_string(max_crf(kind)) + " (default " + std::to_string(default_crf(kind)) + ")";
-    };
     app.add_option("--crf")
-        ->description("video quality, lower is better and larger: H.264\n" + scale(OutputKind::mp4) + ", VP9 " +
-                      scale(OutputKind::webm))
+        ->description(quality_help())
         ->type_name("Q")
-        ->each([&r](const std::string& text) {
-            r.crf = whole(text, 0, std::max(max_crf(OutputKind::mp4), max_crf(OutputKind::webm)), "a quality");
-        });
+        ->each([&r](const std::string& text) { r.crf = whole(text, 0, highest_crf(), "a quality"); });
     app.add_flag("--full-colour,--full-color", r.full_colour,
                  "video: keep every pixel's colour (4:4:4); the default\n"
                  "4:2:0 shares colour between 2x2 pixels, which dims\n"
@@ -383,6 +217,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                 throw CLI::ValidationError(in_quotes(text) + ": expected A4, A3, Letter or WxHmm such as 300x200mm");
             }
             r.paper = paper;
+            r.paper_name = text;
         });
     app.add_option("--margin", "--paper's margin on every side (default 10)")
         ->type_name("MM")
@@ -485,43 +320,13 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     } else if (!flags.empty()) {
         parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
         parsed.message.clear();
-    } else if (parsed.message.empty() && r.kind == OutputKind::none && !r.bench_seconds && !r.check) {
-        parsed.error = std::string("nothing to do: give -o FILE (") + FORMATS + ") or --bench SECONDS (see --help)";
+    } else if (parsed.message.empty() && !r.format.chosen() && !r.bench_seconds && !r.check) {
+        parsed.error = "nothing to do: give -o FILE (" + every_extension() + ") or --bench SECONDS (see --help)";
     } else if (parsed.message.empty()) {
-        parsed.error = conflict(r, app);
+        parsed.error =
+            output_conflict(r, [&app](const char* flag) { return app.get_option(flag)->count() > 0; });
         // Paper stays paper unless a background is asked for.
-        if (is_vector(r.kind) && background->count() == 0) r.transparent = true;
+        if (r.format.alpha == Alpha::by_default && background->count() == 0) r.transparent = true;
     }
     return parsed;
-}
-
-View view_to_draw(const RenderRequest& r, const View* picture) {
-    View view{};
-    std::string ignored;
-    if (picture != nullptr || r.view) {
-        view = picture != nullptr ? *picture : *r.view;
-        StartOptions options = {view.branches, view.levels, view.mode_index};
-        const TokenList words(r.option_text.c_str());
-        parse_options(words, options);
-        view.branches = options.branches;
-        view.levels = bounded_levels(options.branches, options.levels);
-        view.mode_index = options.mode_index;
-    } else {
-        // Option words alone always read.
-        read_view(r.option_text, view, ignored);
-    }
-    if (r.frame_given) {
-        // One degree at a time as the viewer adds it, so that the doubles
-        // are the viewer's to the last bit.
-        view.twist = 0.0;
-        for (int i = 0; i < r.frame; ++i) view.twist = next_twist(view.twist);
-    }
-    if (r.pitch) view.camera.pitch = *r.pitch;
-    if (r.yaw) view.camera.yaw = *r.yaw;
-    if (r.camera) {
-        view.camera.x = (*r.camera)[0];
-        view.camera.y = (*r.camera)[1];
-        view.camera.z = (*r.camera)[2];
-    }
-    return view;
 }

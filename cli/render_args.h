@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/frame_names.h"
-#include "cli/output_kind.h"
+#include "cli/outputs.h"
 #include "cli/plot_paths.h"
 #include "core/view.h"
 
@@ -25,8 +25,8 @@ struct RenderRequest {
     std::optional<double> pitch;
     std::optional<double> yaw;
     std::optional<std::array<double, 3>> camera;
-    NamePattern output;  // literal() for one file, name_of(frame) for frames
-    OutputKind kind = OutputKind::none;
+    NamePattern output;   // literal() for one file, name_of(frame) for frames
+    OutputFormat format;  // what the output's extension chose
     int frames = 360;
     int delay_ms = 40;
     int fps = VIDEO_FPS;
@@ -36,10 +36,14 @@ struct RenderRequest {
     bool resume = false;
     bool transparent = false;  // --background none (the default for .svg and .pdf)
     std::optional<Paper> paper;  // .svg and .pdf: the page; unset, the picture's pixels
+    std::string paper_name;      // --paper as given
     double margin_mm = 10.0;
     std::optional<double> stroke_mm;  // unset: a pixel (1/96 inch), 0.3 mm on paper
     std::optional<NamePattern> check;  // --check: the frames to look over
     std::optional<double> bench_seconds;
+
+    // A file a frame, named by the output's number field.
+    bool numbered() const { return output.fields == 1; }
 };
 
 struct ParsedArgs {
@@ -52,8 +56,3 @@ struct ParsedArgs {
 // --version tells.
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version);
 
-// The view to draw: --view-of's (picture, when given), --view's or the
-// words', or the start view of the option words; then the option words
-// beside a view, and --frame, --pitch, --yaw and --camera, each over its
-// own field.
-View view_to_draw(const RenderRequest& request, const View* picture);

@@ -77,7 +77,7 @@ std::string escaped(const std::string& text) {
 }
 
 // The picture's area on the page: where a black background goes.
-void picture_area(const Page& page, int width, int height, double area[4]) {
+void picture_area(const PaperLayout& page, int width, int height, double area[4]) {
     area[0] = page.left;
     area[1] = page.top;
     area[2] = page.scale * width;
@@ -94,7 +94,7 @@ cairo_status_t to_fd(void* closure, const unsigned char* data, unsigned int leng
 
 }  // namespace
 
-bool write_svg(int fd, const std::vector<PlotLayer>& layers, const Page& page, int width, int height,
+bool write_svg(int fd, const std::vector<PlotLayer>& layers, const PaperLayout& page, int width, int height,
                const VectorStyle& style, std::string& error) {
     const std::string unit = page.on_paper ? "mm" : "px";
     const double mm_per_unit = page.on_paper ? 1.0 : MM_PER_PIXEL;
@@ -136,7 +136,7 @@ bool write_svg(int fd, const std::vector<PlotLayer>& layers, const Page& page, i
     return write_all(fd, out.data(), out.size(), error);
 }
 
-bool write_pdf(int fd, const std::vector<PlotLayer>& layers, const Page& page, int width, int height,
+bool write_pdf(int fd, const std::vector<PlotLayer>& layers, const PaperLayout& page, int width, int height,
                const VectorStyle& style, std::string& error) {
     std::pair<int, std::string> sink{fd, ""};
     cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(

@@ -16,9 +16,9 @@ struct VectorStyle {
 };
 
 // Both write the whole file to fd. False, with error set, when a write fails.
-bool write_svg(int fd, const std::vector<PlotLayer>& layers, const Page& page, int width, int height,
+bool write_svg(int fd, const std::vector<PlotLayer>& layers, const PaperLayout& page, int width, int height,
                const VectorStyle& style, std::string& error);
-bool write_pdf(int fd, const std::vector<PlotLayer>& layers, const Page& page, int width, int height,
+bool write_pdf(int fd, const std::vector<PlotLayer>& layers, const PaperLayout& page, int width, int height,
                const VectorStyle& style, std::string& error);
 
 // A CSS pixel (1/96 inch) in millimetres: the stroke's default off paper.

@@ -38,11 +38,11 @@ std::string size_text(long long width, long long height) {
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
-bool four_two_zero(const VideoSettings& s) { return s.kind != OutputKind::mov && !s.lossless && !s.full_colour; }
+bool four_two_zero(const VideoSettings& s) { return s.format != FileFormat::mov && !s.lossless && !s.full_colour; }
 
 AVPixelFormat pixel_format(const VideoSettings& s) {
     // ProRes 4444: 10 bits, every pixel's colour, and its alpha.
-    if (s.kind == OutputKind::mov) return s.alpha ? AV_PIX_FMT_YUVA444P10LE : AV_PIX_FMT_YUV444P10LE;
+    if (s.format == FileFormat::mov) return s.alpha ? AV_PIX_FMT_YUVA444P10LE : AV_PIX_FMT_YUV444P10LE;
     if (s.lossless) return AV_PIX_FMT_GBRP;  // RGB planes: nothing converted, nothing lost
     if (s.alpha) return AV_PIX_FMT_YUVA420P;  // libvpx codes VP9's alpha as a 4:2:0 plane of its own
     return s.full_colour ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
@@ -53,9 +53,9 @@ struct Container {
     const char* format;
 };
 
-Container container_of(OutputKind kind) {
-    if (kind == OutputKind::mp4) return {"libx264", "mp4"};
-    if (kind == OutputKind::mov) return {"prores_ks", "mov"};
+Container container_of(FileFormat format) {
+    if (format == FileFormat::mp4) return {"libx264", "mp4"};
+    if (format == FileFormat::mov) return {"prores_ks", "mov"};
     return {"libvpx-vp9", "webm"};
 }
 
@@ -70,13 +70,13 @@ std::string video_settings_error(const VideoSettings& s) {
     }
     const long long w = s.width;
     const long long h = s.height;
-    if (s.kind == OutputKind::mp4) {
+    if (s.format == FileFormat::mp4) {
         const long long mbs = ((w + 15) / 16) * ((h + 15) / 16);
         if (w > H264_SIDE || h > H264_SIDE || mbs > H264_FRAME_MBS || mbs * s.fps > H264_MBS_PER_SECOND) {
             return size + " at " + std::to_string(s.fps) +
                    " fps: beyond H.264's largest level (8192x4320 at 60 fps fits)";
         }
-    } else if (s.kind == OutputKind::webm && (w > VP9_SIDE || h > VP9_SIDE || w * h > VP9_FRAME_SAMPLES ||
+    } else if (s.format == FileFormat::webm && (w > VP9_SIDE || h > VP9_SIDE || w * h > VP9_FRAME_SAMPLES ||
                                               w * h * s.fps > VP9_SAMPLES_PER_SECOND)) {
         return size + " at " + std::to_string(s.fps) + " fps: beyond VP9's largest level (8192x4352 at 120 fps fits)";
     }
@@ -134,8 +134,8 @@ VideoFile::~VideoFile() {
 bool VideoFile::start(std::string& error) {
     State& s = *state_;
     const VideoSettings& v = s.settings;
-    const bool mp4 = v.kind == OutputKind::mp4;
-    const Container container = container_of(v.kind);
+    const bool mp4 = v.format == FileFormat::mp4;
+    const Container container = container_of(v.format);
     const char* encoder_name = container.encoder;
     // x264's and libvpx's reports of their settings are not for a user.
     av_log_set_level(AV_LOG_ERROR);
@@ -178,12 +178,12 @@ bool VideoFile::start(std::string& error) {
     if ((s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
     AVDictionary* options = nullptr;
-    const std::string crf = std::to_string(v.crf >= 0 ? v.crf : default_crf(v.kind));
+    const std::string crf = std::to_string(v.crf);
     if (mp4) {
         // x264 picks the lowest level that fits the size and rate itself.
         av_dict_set(&options, "preset", "medium", 0);
         av_dict_set(&options, "crf", crf.c_str(), 0);
-    } else if (v.kind == OutputKind::mov) {
+    } else if (v.format == FileFormat::mov) {
         // The 4444 profile's own quality; its alpha at 16 bits.
         av_dict_set(&options, "profile", "4444", 0);
         av_dict_set(&options, "vendor", "apl0", 0);

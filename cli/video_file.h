@@ -9,14 +9,14 @@
 #include <string>
 
 #include "cli/image_files.h"
-#include "cli/output_kind.h"
+#include "cli/outputs.h"
 
 struct VideoSettings {
-    OutputKind kind = OutputKind::mp4;  // mp4, webm or mov
+    FileFormat format = FileFormat::mp4;  // mp4, webm or mov
     int width = 0;
     int height = 0;
     int fps = VIDEO_FPS;
-    int crf = -1;  // below 0: the codec's default
+    int crf = -1;  // the quality on the codec's scale (none for ProRes)
     bool lossless = false;
     bool full_colour = false;
     bool alpha = false;  // pictures with alpha, kept: VP9's or ProRes's alpha

@@ -43,6 +43,6 @@ std::string write_view(const View& view);
 // Whether the word is a version word: 'v' and a decimal number.
 bool is_version_word(const std::string& word);
 
-// Whether two views draw the same frames apart from their twist: what
-// polytree-render's --resume compares.
+// Whether two views are equal in all but their twist: the same branches,
+// levels, mode, camera and pause, so that their frames belong to one turn.
 bool same_but_twist(const View& a, const View& b);

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/outputs.h"
 #include "figure_colours.h"
 #include "projection.h"
 
@@ -560,6 +561,49 @@ TEST_F(RenderCli, VideosHoldTheStillsFramesAsTheirFormatPromises) {
         std::printf("%s: alpha %.1f dB, %d of %d clear pixels kept at 0\n", c.file, alpha_psnr, kept_clear, clear);
         EXPECT_GE(alpha_psnr, c.alpha_floor);
         EXPECT_GE(kept_clear * 100L, clear * static_cast<long>(c.kept_percent));
+    }
+}
+
+// Every format of the outputs table, chosen by its extension (a still's
+// also as numbered frames, the extension in capitals), and each file
+// written known for what it is by that format's own reader: what the reader
+// says it found, the picture's size and the file's frames.
+TEST_F(RenderCli, EveryOutputFormatIsWhatItsOwnReaderFinds) {
+    const std::string pillow = std::string(PIL_PYTHON) +
+                               " -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                               "print(im.format, *im.size, getattr(im, \"n_frames\", 1))' ";
+    const std::string ffprobe =
+        "ffprobe -v error -count_frames -show_entries stream=codec_name,width,height,nb_read_frames "
+        "-of default=nw=1:nk=1 ";
+    const std::map<std::string, std::pair<std::string, std::string>> readers = {
+        {".png", {pillow + "{}", "PNG 128 128 1"}},
+        {".gif", {pillow + "{}", "GIF 128 128 2"}},
+        {".mp4", {ffprobe + "{}", "h264 128 128 2"}},
+        {".webm", {ffprobe + "{}", "vp9 128 128 2"}},
+        {".mov", {ffprobe + "{}", "prores 128 128 2"}},
+        {".svg", {"rsvg-convert {} -o {}.png && " + pillow + "{}.png", "PNG 128 128 1"}},
+        {".pdf", {"pdftoppm -png -r 96 -singlefile {} {} && " + pillow + "{}.png", "PNG 128 128 1"}},
+    };
+    for (const OutputFormat& format : OUTPUT_FORMATS) {
+        SCOPED_TRACE(format.extension);
+        const auto reader = readers.find(format.extension);
+        ASSERT_NE(reader, readers.end()) << "no reader for this format's files";
+        std::string capitals = format.extension;
+        for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::map<std::string, std::vector<std::string>> runs = {
+            {std::string(format.animation ? "--frames 2 " : "") + "-o out" + format.extension,
+             {std::string("out") + format.extension}}};
+        if (!format.animation) runs["--frames 2 -o 'n-%d" + capitals + "'"] = {"n-0" + capitals, "n-1" + capitals};
+        for (const auto& [args, files] : runs) {
+            if (!render("B3 L3 G1 " + args)) continue;
+            for (const std::string& file : files) {
+                std::string command = reader->second.first;
+                for (std::size_t at; (at = command.find("{}")) != std::string::npos;) command.replace(at, 2, file);
+                std::string found = capture("cd " + dir_.string() + " && " + command);
+                std::replace(found.begin(), found.end(), '\n', ' ');
+                EXPECT_EQ(found, reader->second.second + " ") << file;
+            }
+        }
     }
 }
 
