@@ -20,10 +20,12 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE make_page_context(const char* canvas) {
 }
 
 const FramebufferCalls& webgl_framebuffer_calls() {
+    // In the table's order.
     static const FramebufferCalls calls = {
-        glGenFramebuffers,       glDeleteFramebuffers,      glBindFramebuffer,        glGenRenderbuffers,
-        glDeleteRenderbuffers,   glBindRenderbuffer,        glRenderbufferStorage,    glFramebufferRenderbuffer,
-        glCheckFramebufferStatus, glGetIntegerv,            glGetError,               glPixelStorei,
+        glGenFramebuffers,     glDeleteFramebuffers,      glBindFramebuffer,
+        glGenRenderbuffers,    glDeleteRenderbuffers,     glBindRenderbuffer,
+        glRenderbufferStorage, glFramebufferRenderbuffer, glCheckFramebufferStatus,
+        glGetIntegerv,         glGetError,                glPixelStorei,
         glReadPixels,
     };
     return calls;

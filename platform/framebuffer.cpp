@@ -15,29 +15,28 @@ bool FramebufferCalls::complete() const {
 
 namespace {
 
-template <class Call>
-void look_up(GlLookup lookup, Call& call, const char* name) {
-    call = reinterpret_cast<Call>(lookup(name));
-}
+// A call found by name, which becomes whichever of the table's types it is
+// given to.
+struct Found {
+    void (*call)();
+    template <class Call>
+    operator Call() const {
+        return reinterpret_cast<Call>(call);
+    }
+};
 
 }  // namespace
 
 FramebufferCalls look_up_framebuffer_calls(GlLookup lookup) {
-    FramebufferCalls gl{};
-    look_up(lookup, gl.gen_framebuffers, "glGenFramebuffers");
-    look_up(lookup, gl.delete_framebuffers, "glDeleteFramebuffers");
-    look_up(lookup, gl.bind_framebuffer, "glBindFramebuffer");
-    look_up(lookup, gl.gen_renderbuffers, "glGenRenderbuffers");
-    look_up(lookup, gl.delete_renderbuffers, "glDeleteRenderbuffers");
-    look_up(lookup, gl.bind_renderbuffer, "glBindRenderbuffer");
-    look_up(lookup, gl.renderbuffer_storage, "glRenderbufferStorage");
-    look_up(lookup, gl.framebuffer_renderbuffer, "glFramebufferRenderbuffer");
-    look_up(lookup, gl.check_framebuffer_status, "glCheckFramebufferStatus");
-    look_up(lookup, gl.get_integerv, "glGetIntegerv");
-    look_up(lookup, gl.get_error, "glGetError");
-    look_up(lookup, gl.pixel_storei, "glPixelStorei");
-    look_up(lookup, gl.read_pixels, "glReadPixels");
-    return gl;
+    const auto find = [lookup](const char* name) { return Found{lookup(name)}; };
+    // In the table's order.
+    return FramebufferCalls{
+        find("glGenFramebuffers"),     find("glDeleteFramebuffers"),      find("glBindFramebuffer"),
+        find("glGenRenderbuffers"),    find("glDeleteRenderbuffers"),     find("glBindRenderbuffer"),
+        find("glRenderbufferStorage"), find("glFramebufferRenderbuffer"), find("glCheckFramebufferStatus"),
+        find("glGetIntegerv"),         find("glGetError"),                find("glPixelStorei"),
+        find("glReadPixels"),
+    };
 }
 
 int largest_framebuffer(const FramebufferCalls& gl) {
