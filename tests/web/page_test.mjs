@@ -38,7 +38,7 @@ const STRAY_PIXELS = 0;
 
 // The longest main-thread task of the page's start with the CPU slowed four
 // times: 100 ms on a quiet machine, with room for a busy one.
-const LONGEST_START_TASK_MS = 120;
+const LONGEST_START_TASK_MS = 130;
 
 // ---- the browser --------------------------------------------------------
 
@@ -721,20 +721,27 @@ const CASES = {
   // for a phone: the CPU slowed four times, as Lighthouse's mobile preset
   // slows it, and each cold load traced. The least of five loads' longest
   // tasks, so that another process's burst on a shared machine does not
-  // count; a start run as one task took 115-200 ms here.
+  // count; a start run as one task took 115-200 ms here (load 4-7).
   async start_runs_in_short_tasks(browser, base) {
     const longest = [];
     for (let load = 0; load < 5; load += 1) {
       const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
       const page = await context.newPage();
       await (await context.newCDPSession(page)).send('Emulation.setCPUThrottlingRate', { rate: 4 });
+      // Told by a console message: a query of Playwright's own would load
+      // its selector engine into the page, a long task of its own.
       await page.addInitScript(() => document.addEventListener('DOMContentLoaded', () => {
         const question = document.getElementById('question');
-        new MutationObserver(() => question.open && performance.mark('question')).observe(question, { attributes: true });
+        new MutationObserver(() => {
+          if (!question.open) return;
+          performance.mark('question');
+          console.log('the question');
+        }).observe(question, { attributes: true });
       }));
       await browser.startTracing(page, { categories: ['toplevel', 'blink.user_timing'] });
+      const questioned = page.waitForEvent('console', (message) => message.text() === 'the question');
       await page.goto(`${base}/index.html`);
-      await poll('the start-up question', () => visible(page, '#question'));
+      await questioned;
       const events = JSON.parse(await browser.stopTracing()).traceEvents;
       const start = events.find((e) => e.name === 'navigationStart' && /index\.html/.test(e.args?.data?.documentLoaderURL));
       const asked = events.find((e) => e.name === 'question');
