@@ -274,6 +274,8 @@
     }
     const rgba = new Uint8ClampedArray(HEAPU8.buffer, at, width * height * 4).slice();
     Module._polytree_picture_free(at);
+    // Named before the encoder's wait, while the frame is surely the one on screen.
+    const name = fileName('png');
     const drawing = document.createElement('canvas');
     drawing.width = width;
     drawing.height = height;
@@ -286,7 +288,7 @@
     }
     const file = document.createElement('a');
     file.href = URL.createObjectURL(withView(new Uint8Array(await encoded.arrayBuffer()), savedView));
-    file.download = fileName('png');
+    file.download = name;
     file.click();
     setTimeout(() => URL.revokeObjectURL(file.href), 60000);
   }

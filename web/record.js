@@ -109,6 +109,7 @@ async function recordVideo(hooks, job) {
     return;
   }
   const command = hooks.command(width, height, frames, format.extension);
+  const name = hooks.fileName(format.extension);
   const { config, why } = await supported(format, width, height);
   if (job.cancelled) return;
   if (!config) {
@@ -168,7 +169,7 @@ async function recordVideo(hooks, job) {
       await output.finalize();
       const file = document.createElement('a');
       file.href = URL.createObjectURL(new Blob([output.target.buffer], { type: `video/${format.extension}` }));
-      file.download = hooks.fileName(format.extension);
+      file.download = name;
       file.click();
       setTimeout(() => URL.revokeObjectURL(file.href), 60000);
       hooks.notice(`The video is ready: ${frames} frames, ${(output.target.buffer.byteLength / 1e6).toFixed(1)} MB.`);
