@@ -42,7 +42,7 @@ EM_JS(void, floor_expose, (), {
 
 EM_BOOL on_animation_frame(double, void*) {
     Floor& floor = *floor_page;
-    floor.buffer.draw_arrays(floor.frames[floor.next], start_camera(START_SCALE));
+    floor.buffer.draw_scene(floor.frames[floor.next], start_camera(START_SCALE));
     floor.next = (floor.next + 1) % floor.frames.size();
     ++floor.drawn;
     return EM_TRUE;

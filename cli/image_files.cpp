@@ -43,9 +43,8 @@ bool write_png(int fd, const Picture& picture, const std::string& view, const st
     std::vector<png_bytep> rows(static_cast<std::size_t>(picture.height));
     const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.channels();
     for (int y = 0; y < picture.height; ++y) {
-        // GL's rows come bottom first.
         rows[static_cast<std::size_t>(y)] =
-            const_cast<png_bytep>(picture.pixels.data() + static_cast<std::size_t>(picture.height - 1 - y) * row_bytes);
+            const_cast<png_bytep>(picture.pixels.data() + static_cast<std::size_t>(y) * row_bytes);
     }
     png_text texts[2] = {};
     int text_count = 0;
@@ -202,9 +201,7 @@ bool GifWriter::add(const Picture& picture, std::string& error) {
     const int channels = picture.channels();
     std::size_t last = 0;
     for (int row = 0; row < height_; ++row) {
-        // GIF rows go top down; GL's come bottom first.
-        const std::uint8_t* source =
-            picture.pixels.data() + static_cast<std::size_t>(height_ - 1 - row) * width_ * channels;
+        const std::uint8_t* source = picture.pixels.data() + static_cast<std::size_t>(row) * width_ * channels;
         std::uint8_t* target = indices_.data() + static_cast<std::size_t>(row) * width_;
         for (int x = 0; x < width_; ++x, source += channels) {
             const bool clear = picture.alpha && source[3] == 0;

@@ -10,7 +10,7 @@
 struct ColorMapObject;  // giflib's
 
 // A frame as GL reads it back: 8-bit RGB, or RGBA with alpha 0 off the
-// figure, bottom row first.
+// figure, top row first.
 struct Picture {
     int width = 0;
     int height = 0;

@@ -288,10 +288,8 @@ bool VideoFile::add(const Picture& picture, std::string& error) {
         error = "FFmpeg: out of memory for a frame";
         return false;
     }
-    // GL's rows come bottom first: start at the last row, step backwards.
-    const int stride = picture.width * picture.channels();
-    const std::uint8_t* source[1] = {picture.pixels.data() + static_cast<std::size_t>(picture.height - 1) * stride};
-    const int strides[1] = {-stride};
+    const std::uint8_t* source[1] = {picture.pixels.data()};
+    const int strides[1] = {picture.width * picture.channels()};
     sws_scale(s.scaler, source, strides, 0, picture.height, frame->data, frame->linesize);
     frame->pts = s.next_pts++;
     return s.push(frame, error);

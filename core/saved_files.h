@@ -4,6 +4,10 @@
 // Record. A PNG keeps the view of its frame in a text chunk, so that any
 // program can draw the frame again from the file.
 
+#include <string>
+
+#include "core/view.h"
+
 // The keys of a PNG's text chunks: the view of its frame (core/view.h), and
 // what drew it (the program's version, the GL driver's renderer and
 // version), kept apart so that the view chunk stays a pure view.
@@ -19,3 +23,12 @@ constexpr int VIDEO_FPS = 60;
 // on ordinary footage.
 constexpr int H264_DEFAULT_CRF = 18;
 constexpr int VP9_DEFAULT_CRF = 30;
+
+// The name the page gives a picture or video of the view: "polytree ", the
+// view's text with ':' made '=' (not allowed in file names everywhere), '.'
+// and the extension.
+std::string saved_file_name(const View& view, const std::string& extension);
+
+// The polytree-render command that makes the same still (frames 0) or the
+// same video of that many frames, as "polytree." and the extension.
+std::string render_command(const View& view, int width, int height, int frames, const std::string& extension);

@@ -1,5 +1,7 @@
 #include "platform/browser_canvas.h"
 
+#include <GLES3/gl3.h>
+
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE make_page_context(const char* canvas) {
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
@@ -15,4 +17,16 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE make_page_context(const char* canvas) {
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
     if (context > 0) emscripten_webgl_make_context_current(context);
     return context;
+}
+
+const FramebufferCalls& webgl_framebuffer_calls() {
+    // In the table's order.
+    static const FramebufferCalls calls = {
+        glGenFramebuffers,     glDeleteFramebuffers,      glBindFramebuffer,
+        glGenRenderbuffers,    glDeleteRenderbuffers,     glBindRenderbuffer,
+        glRenderbufferStorage, glFramebufferRenderbuffer, glCheckFramebufferStatus,
+        glGetIntegerv,         glGetError,                glPixelStorei,
+        glReadPixels,
+    };
+    return calls;
 }

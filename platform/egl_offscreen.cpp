@@ -3,57 +3,14 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
-#include <GL/glext.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
 
 // Framebuffer objects are not part of OpenGL 1.1's headers or exports: they
 // are looked up from the driver once a context is current.
-struct FramebufferCalls {
-    PFNGLGENFRAMEBUFFERSPROC gen_framebuffers;
-    PFNGLDELETEFRAMEBUFFERSPROC delete_framebuffers;
-    PFNGLBINDFRAMEBUFFERPROC bind_framebuffer;
-    PFNGLGENRENDERBUFFERSPROC gen_renderbuffers;
-    PFNGLDELETERENDERBUFFERSPROC delete_renderbuffers;
-    PFNGLBINDRENDERBUFFERPROC bind_renderbuffer;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status;
-
-    bool complete() const {
-        return gen_framebuffers && delete_framebuffers && bind_framebuffer && gen_renderbuffers &&
-               delete_renderbuffers && bind_renderbuffer && renderbuffer_storage && framebuffer_renderbuffer &&
-               check_framebuffer_status;
-    }
-};
-
-template <class Function>
-Function lookup(const char* name) {
-    return reinterpret_cast<Function>(eglGetProcAddress(name));
-}
-
-FramebufferCalls load_framebuffer_calls() {
-    FramebufferCalls calls{};
-    calls.gen_framebuffers = lookup<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers");
-    calls.delete_framebuffers = lookup<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers");
-    calls.bind_framebuffer = lookup<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    calls.gen_renderbuffers = lookup<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers");
-    calls.delete_renderbuffers = lookup<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers");
-    calls.bind_renderbuffer = lookup<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer");
-    calls.renderbuffer_storage = lookup<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage");
-    calls.framebuffer_renderbuffer = lookup<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer");
-    calls.check_framebuffer_status = lookup<PFNGLCHECKFRAMEBUFFERSTATUSPROC>("glCheckFramebufferStatus");
-    return calls;
-}
-
-FramebufferCalls fbo;
-
-}  // namespace
-
-namespace {
+FramebufferCalls gl_calls;
 
 // EGL keeps one current context per thread and API: each call that makes
 // this context current, or releases it, names its API first.
@@ -70,7 +27,8 @@ OffscreenGl::OffscreenGl(Api api) : api_(api) {
         why_ = "EGL has no surfaceless platform";
         return;
     }
-    const auto get_platform_display = lookup<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
+    const auto get_platform_display =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (get_platform_display == nullptr) {
         why_ = "eglGetPlatformDisplayEXT is missing";
         return;
@@ -111,17 +69,18 @@ OffscreenGl::OffscreenGl(Api api) : api_(api) {
         why_ = "eglMakeCurrent failed";
         return;
     }
-    fbo = load_framebuffer_calls();
-    if (!fbo.complete()) {
+    gl_calls = look_up_framebuffer_calls(eglGetProcAddress);
+    if (!gl_calls.complete()) {
         why_ = "the driver has no framebuffer objects";
         return;
     }
+    framebuffer_ = std::make_unique<Framebuffer>(gl_calls);
     ok_ = true;
 }
 
 OffscreenGl::~OffscreenGl() {
     if (display_ == nullptr) return;
-    if (ok_) release_framebuffer();
+    framebuffer_.reset();
     bind_api(api_);
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context_ != nullptr) eglDestroyContext(display_, context_);
@@ -129,62 +88,24 @@ OffscreenGl::~OffscreenGl() {
     // whose few unfreed blocks then show up as leaks from an unknown module.
 }
 
-int OffscreenGl::max_size() const {
-    if (!ok_) return 0;
-    GLint renderbuffer = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    return std::min({renderbuffer, viewport[0], viewport[1]});
-}
+int OffscreenGl::max_size() const { return ok_ ? largest_framebuffer(gl_calls) : 0; }
 
 bool OffscreenGl::make_current() {
     if (!ok_ || !bind_api(api_) || !eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) return false;
-    fbo.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
+    framebuffer_->bind();
     return true;
 }
 
 bool OffscreenGl::use_framebuffer(int width, int height) {
     if (!ok_) return false;
-    release_framebuffer();
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    fbo.gen_framebuffers(1, &framebuffer_);
-    fbo.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
-    fbo.gen_renderbuffers(1, &colour_);
-    fbo.bind_renderbuffer(GL_RENDERBUFFER, colour_);
-    fbo.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    fbo.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    fbo.gen_renderbuffers(1, &depth_);
-    fbo.bind_renderbuffer(GL_RENDERBUFFER, depth_);
-    fbo.renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    fbo.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
-    // A size the driver cannot hold shows as an error on the storage calls
-    // (out of memory, or past its limit), not always as an incomplete
-    // framebuffer.
-    const GLenum error = glGetError();
-    if (error != GL_NO_ERROR || fbo.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        why_ = error == GL_OUT_OF_MEMORY ? "not enough memory for the framebuffer"
-                                         : "the driver refused a framebuffer of that size";
-        release_framebuffer();
-        return false;
-    }
-    return true;
-}
-
-void OffscreenGl::release_framebuffer() {
-    if (framebuffer_ == 0 && colour_ == 0 && depth_ == 0) return;
-    fbo.bind_framebuffer(GL_FRAMEBUFFER, 0);
-    if (framebuffer_ != 0) fbo.delete_framebuffers(1, &framebuffer_);
-    if (colour_ != 0) fbo.delete_renderbuffers(1, &colour_);
-    if (depth_ != 0) fbo.delete_renderbuffers(1, &depth_);
-    framebuffer_ = colour_ = depth_ = 0;
+    if (framebuffer_->create(width, height)) return true;
+    why_ = framebuffer_->why();
+    return false;
 }
 
 void read_pixels(int width, int height, bool alpha, std::vector<std::uint8_t>& pixels) {
     pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (alpha ? 4 : 3));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, alpha ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    read_rows(gl_calls, width, height, alpha, pixels.data());
 }
 
 std::string driver_error() {

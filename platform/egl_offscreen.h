@@ -5,8 +5,11 @@
 // Linux only; the Windows program draws into its window through WGL.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/framebuffer.h"
 
 class OffscreenGl {
 public:
@@ -41,20 +44,16 @@ public:
     bool use_framebuffer(int width, int height);
 
 private:
-    void release_framebuffer();
-
     Api api_;
     bool ok_ = false;
     std::string why_;
     void* display_ = nullptr;
     void* context_ = nullptr;
-    unsigned framebuffer_ = 0;
-    unsigned colour_ = 0;
-    unsigned depth_ = 0;
+    std::unique_ptr<Framebuffer> framebuffer_;  // once the context is current
 };
 
 // The current framebuffer's pixels from (0, 0), width x height of them,
-// RGB or, with alpha, RGBA, a byte each, rows from the bottom up, into
+// RGB or, with alpha, RGBA, a byte each, top row first (read_rows), into
 // pixels: resized to fit, so that a loop of frames reuses its memory (fresh
 // pages for every 4K frame cost the kernel more than the copy).
 void read_pixels(int width, int height, bool alpha, std::vector<std::uint8_t>& pixels);

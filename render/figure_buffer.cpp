@@ -157,25 +157,15 @@ void FigureBuffer::resize(int width, int height, double scale) {
 }
 
 void FigureBuffer::draw_scene(const Figure& figure, const Camera& camera) {
-    if (!arrays_.holds(figure)) {
-        arrays_.fill(figure);
-        uploaded_ = false;
-    }
-    draw(arrays_, camera);
+    if (!arrays_.holds(figure)) arrays_.fill(figure);
+    draw_scene(arrays_, camera);
 }
 
-void FigureBuffer::draw_arrays(const FigureArrays& arrays, const Camera& camera) {
-    uploaded_ = false;
-    draw(arrays, camera);
-    // The buffer no longer holds the figure's own arrays.
-    uploaded_ = false;
-}
-
-void FigureBuffer::draw(const FigureArrays& arrays, const Camera& camera) {
+void FigureBuffer::draw_scene(const FigureArrays& arrays, const Camera& camera) {
     glUseProgram(program_);
     glBindVertexArray(vertex_array_);
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
-    if (!uploaded_) {
+    if (!uploaded_ || !same_figure(arrays.figure(), uploaded_figure_)) {
         const auto bytes = static_cast<GLsizeiptr>(arrays.bytes());
         if (arrays.bytes() > capacity_) {
             glBufferData(GL_ARRAY_BUFFER, bytes, arrays.vertices(), GL_DYNAMIC_DRAW);
@@ -183,6 +173,7 @@ void FigureBuffer::draw(const FigureArrays& arrays, const Camera& camera) {
         } else {
             glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, arrays.vertices());
         }
+        uploaded_figure_ = arrays.figure();
         uploaded_ = true;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

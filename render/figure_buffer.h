@@ -54,16 +54,15 @@ public:
     // yet, nothing is allocated, on either side.
     void draw_scene(const Figure& figure, const Camera& camera);
 
-    // One frame of arrays filled elsewhere (a benchmark's recordings),
-    // uploaded whole: the buffer's own figure is uploaded again after.
-    void draw_arrays(const FigureArrays& arrays, const Camera& camera);
+    // The same from arrays filled elsewhere (ahead of time, or on another
+    // thread): written to the buffer only when they hold another figure
+    // than it does.
+    void draw_scene(const FigureArrays& arrays, const Camera& camera);
 
     // The segments of the frame drawn last.
     int segments() const { return drawn_segments_; }
 
 private:
-    void draw(const FigureArrays& arrays, const Camera& camera);
-
     FigureArrays arrays_;
     std::string why_;
     unsigned program_ = 0;
@@ -73,7 +72,8 @@ private:
     unsigned vertex_array_ = 0;
     int transform_location_ = -1;
     std::size_t capacity_ = 0;  // bytes the buffer holds room for
-    bool uploaded_ = false;     // the buffer holds what is drawn next
+    bool uploaded_ = false;     // the buffer holds uploaded_figure_
+    Figure uploaded_figure_{};
     int drawn_segments_ = 0;
     glm::mat4 projection_{1.0f};
 };

@@ -203,6 +203,12 @@
     }
   });
 
+  // What the program names a file of the frame on screen, and the
+  // polytree-render command that makes the same still (0 frames) or video.
+  const fileName = (extension) => ccall('polytree_file_name', 'string', ['string'], [extension]);
+  const renderCommand = (width, height, frames, extension) => ccall('polytree_render_command', 'string',
+    ['number', 'number', 'number', 'string'], [width, height, frames, extension]);
+
   // Saving holds the figure, as the help box does, so that the picture, its
   // name and the commands are all of the frame that was on screen.
   const saveDialog = document.getElementById('save-dialog');
@@ -219,9 +225,8 @@
     const most = Module._polytree_most_picture_pixels();
     document.getElementById('picture-limit').textContent =
       `Up to ${largest} pixels a side and ${(most / 1e6).toFixed(1)} million pixels in all.`;
-    const command = (size, file) => `polytree-render --view '${savedView}' --size ${size} -o ${file}`;
-    document.getElementById('render-still').textContent = command('3840x2160', 'polytree.png');
-    document.getElementById('render-turn').textContent = `${command('3840x2160', 'polytree.webm')} --frames 360`;
+    document.getElementById('render-still').textContent = renderCommand(3840, 2160, 0, 'png');
+    document.getElementById('render-turn').textContent = renderCommand(3840, 2160, 360, 'webm');
     pictureError.hidden = true;
     saveDialog.showModal();
   });
@@ -237,7 +242,7 @@
     });
   }
 
-  // A PNG keeps its view in a tEXt chunk "polytree-view", as
+  // A PNG keeps its view in a tEXt chunk under the program's key, as
   // polytree-render writes it, so that polytree-render --view-of draws it
   // again. The browser's encoder writes no text: the chunk goes in after
   // the header chunk.
@@ -247,7 +252,7 @@
     return c;
   });
   function withView(png, view) {
-    const body = new TextEncoder().encode(`tEXtpolytree-view\0${view}`);
+    const body = new TextEncoder().encode(`tEXt${UTF8ToString(Module._polytree_png_view_key())}\0${view}`);
     let crc = -1;
     for (const byte of body) crc = CRC[(crc ^ byte) & 0xff] ^ (crc >>> 8);
     const chunk = new Uint8Array(body.length + 8);
@@ -269,6 +274,8 @@
     }
     const rgba = new Uint8ClampedArray(HEAPU8.buffer, at, width * height * 4).slice();
     Module._polytree_picture_free(at);
+    // Named before the encoder's wait, while the frame is surely the one on screen.
+    const name = fileName('png');
     const drawing = document.createElement('canvas');
     drawing.width = width;
     drawing.height = height;
@@ -281,8 +288,7 @@
     }
     const file = document.createElement('a');
     file.href = URL.createObjectURL(withView(new Uint8Array(await encoded.arrayBuffer()), savedView));
-    // Named after its view; ':' is not allowed in file names everywhere.
-    file.download = `polytree ${savedView.replace(/:/g, '=')}.png`;
+    file.download = name;
     file.click();
     setTimeout(() => URL.revokeObjectURL(file.href), 60000);
   }
@@ -309,7 +315,10 @@
       return;
     }
     recorder.record({
-      view: UTF8ToString(Module._polytree_view()),
+      fileName,
+      command: renderCommand,
+      fps: Module._polytree_video_fps(),
+      quantizer: Module._polytree_vp9_quantizer(),
       width: canvas.width,
       height: canvas.height,
       open: (width, height) => Module._polytree_video_open(width, height),

@@ -8,18 +8,15 @@ import {
   BufferTarget, EncodedPacket, EncodedVideoPacketSource, Mp4OutputFormat, Output, WebMOutputFormat,
 } from './mediabunny.js';
 
-const FPS = 60;  // a degree a frame, as polytree-render's videos
-const KEY_EVERY = 2 * FPS;
 const QUEUED_FRAMES = 4;  // frames handed to the encoder but not yet encoded
+const KEY_EVERY_SECONDS = 2;
 
-// VP9 at the quantizer polytree-render's default CRF uses, where the encoder
-// takes one; else, as H.264 always, at a bit rate for that quality on this
-// figure of thin lines.
-const VP9_QUANTIZER = 30;
+// VP9 at the quantizer polytree-render's default CRF uses (the program's
+// hooks give it, and the frame rate), where the encoder takes one; else, as
+// H.264 always, at a bit rate for that quality on this figure of thin lines.
 const BITS_PER_PIXEL = 0.6;
 
-// The smallest level of each codec that holds the size at 60 frames a
-// second: [level, largest picture, largest rate], in samples (VP9) or
+// The smallest level of each codec that holds the size at the frame rate: [level, largest picture, largest rate], in samples (VP9) or
 // macroblocks (H.264).
 const FORMATS = {
   webm: {
@@ -42,17 +39,19 @@ const FORMATS = {
 const $ = (id) => document.getElementById(id);
 const dialog = $('record-dialog');
 
+let hooks = null;
+
 function codecFor(format, width, height) {
   const picture = Math.ceil(width / 16) * Math.ceil(height / 16) * 256 / format.unit;
-  const level = format.levels.find(([, size, rate]) => picture <= size && picture * FPS <= rate);
+  const level = format.levels.find(([, size, rate]) => picture <= size && picture * hooks.fps <= rate);
   return level && format.codec(level[0]);
 }
 
 // The encoder's configurations to try, best first: VP9 at a quantizer where
 // the encoder takes one, else (and H.264 always) at a bit rate.
 function configsFor(format, codec, width, height) {
-  const base = { codec, width, height, framerate: FPS };
-  const byRate = { ...base, bitrate: Math.round(width * height * FPS * BITS_PER_PIXEL) };
+  const base = { codec, width, height, framerate: hooks.fps };
+  const byRate = { ...base, bitrate: Math.round(width * height * hooks.fps * BITS_PER_PIXEL) };
   if (format.source === 'avc') return [{ ...byRate, avc: { format: 'avc' } }];
   return [{ ...base, bitrateMode: 'quantizer' }, byRate];
 }
@@ -109,8 +108,8 @@ async function recordVideo(hooks, job) {
     showError('A video has an even width and height, and at least one frame.');
     return;
   }
-  const command = `polytree-render --view '${hooks.view}' --size ${width}x${height} --frames ${frames}` +
-    ` -o polytree.${format.extension}`;
+  const command = hooks.command(width, height, frames, format.extension);
+  const name = hooks.fileName(format.extension);
   const { config, why } = await supported(format, width, height);
   if (job.cancelled) return;
   if (!config) {
@@ -131,7 +130,7 @@ async function recordVideo(hooks, job) {
   try {
     output = new Output({ format: format.muxer(), target: new BufferTarget() });
     const source = new EncodedVideoPacketSource(format.source);
-    output.addVideoTrack(source, { frameRate: FPS });
+    output.addVideoTrack(source, { frameRate: hooks.fps });
     encoder = new VideoEncoder({
       output: (chunk, meta) => {
         const packet = EncodedPacket.fromEncodedChunk(chunk);
@@ -149,10 +148,10 @@ async function recordVideo(hooks, job) {
       if (!hooks.frame()) throw new Error(hooks.error());
       const frame = new VideoFrame(new Uint8Array(hooks.memory(), at, width * height * 4), {
         format: 'RGBX', codedWidth: width, codedHeight: height,
-        timestamp: Math.round((n * 1e6) / FPS), duration: Math.round(1e6 / FPS),
+        timestamp: Math.round((n * 1e6) / hooks.fps), duration: Math.round(1e6 / hooks.fps),
       });
-      const options = { keyFrame: n % KEY_EVERY === 0 };
-      if (config.bitrateMode === 'quantizer') options.vp9 = { quantizer: VP9_QUANTIZER };
+      const options = { keyFrame: n % (KEY_EVERY_SECONDS * hooks.fps) === 0 };
+      if (config.bitrateMode === 'quantizer') options.vp9 = { quantizer: hooks.quantizer };
       encoder.encode(frame, options);
       frame.close();
       while (encoder.encodeQueueSize > QUEUED_FRAMES && !job.cancelled && !failure) {
@@ -170,8 +169,7 @@ async function recordVideo(hooks, job) {
       await output.finalize();
       const file = document.createElement('a');
       file.href = URL.createObjectURL(new Blob([output.target.buffer], { type: `video/${format.extension}` }));
-      // Named after its view; ':' is not allowed in file names everywhere.
-      file.download = `polytree ${hooks.view.replace(/:/g, '=')}.${format.extension}`;
+      file.download = name;
       file.click();
       setTimeout(() => URL.revokeObjectURL(file.href), 60000);
       hooks.notice(`The video is ready: ${frames} frames, ${(output.target.buffer.byteLength / 1e6).toFixed(1)} MB.`);
@@ -199,8 +197,6 @@ function showBusy(recording, done, frames) {
   $('video-progress').value = done;
   $('video-progress-text').textContent = `frame ${done} of ${frames}`;
 }
-
-let hooks = null;
 
 // A cancelled recording offers nothing. Closing the dialog cancels it, and
 // the figure goes on only once the recording has let the context go.
