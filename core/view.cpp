@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/numbers.h"
 #include "core/options.h"
 #include "core/viewer_state.h"
 
@@ -65,14 +66,12 @@ bool read_number(const std::string& text, double& value) {
     return true;
 }
 
-// The version a version word names, or -1 past what an int holds.
+// The version a version word names, or -1 for one past any version there
+// will be.
 long version_of(const std::string& word) {
-    long version = 0;
-    for (std::size_t i = 1; i < word.size(); ++i) {
-        version = version * 10 + (word[i] - '0');
-        if (version > 1000000) return -1;
-    }
-    return version;
+    unsigned long long version = 0;
+    if (!read_whole(word.substr(1), 10, version) || version > 1000000) return -1;
+    return static_cast<long>(version);
 }
 
 std::string quoted(const std::string& word) { return "'" + word + "'"; }
