@@ -157,14 +157,29 @@ bool is_version_word(const std::string& word) {
     return true;
 }
 
+namespace {
+
+// Where the version word is among the words, or words.size().
+std::size_t version_word_at(const std::vector<Word>& words) {
+    std::size_t at = 0;
+    while (at < words.size() && !is_version_word(words[at].text)) ++at;
+    return at;
+}
+
+}  // namespace
+
+std::string option_words_of(const std::string& text) {
+    const std::vector<Word> words = words_in(text);
+    const std::size_t version_at = version_word_at(words);
+    return version_at < words.size() ? text.substr(0, words[version_at].start) : text;
+}
+
 bool read_view(const std::string& text, View& view, std::string& error) {
     const std::vector<Word> words = words_in(text);
-    std::size_t version_at = 0;
-    while (version_at < words.size() && !is_version_word(words[version_at].text)) ++version_at;
+    const std::size_t version_at = version_word_at(words);
     const bool versioned = version_at < words.size();
 
-    const std::string option_text = versioned ? text.substr(0, words[version_at].start) : text;
-    const StartOptions options = read_options(option_text.c_str());
+    const StartOptions options = read_options(option_words_of(text).c_str());
     const ViewerState& start = VIEWER_START;
     View read = {options.branches,
                  options.levels,

@@ -37,6 +37,10 @@ constexpr int VIEW_VERSION = 1;
 // a message naming the word or the version, for anything else.
 bool read_view(const std::string& text, View& view, std::string& error);
 
+// The option words of a text: all of it before its version word (the text
+// itself when it has none), as read_view reads them.
+std::string option_words_of(const std::string& text);
+
 // The text form of a view whose numbers are finite.
 std::string write_view(const View& view);
 

@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/options.h"
 #include "core/view.h"
+#include "core/view_warnings.h"
 
 namespace {
 
@@ -98,6 +100,41 @@ TEST(ViewText, ReadsOptionWordsAndViewWordsOrNamesWhatItRefuses) {
         EXPECT_EQ(view.camera.z, row.z);
         EXPECT_EQ(view.twist, row.twist);
         EXPECT_EQ(view.paused, row.paused);
+    }
+}
+
+// What the native programs warn of: words passed over, option words read as
+// another value than they seem to give, levels lowered by the work bound
+// (B99 L99 draws three levels, B3 twelve at most); never a view's own words.
+TEST(ViewWarnings, NameEveryWordThatDoesNotDoWhatItSays) {
+    using Lines = std::vector<std::string>;
+    const struct {
+        const char* text;
+        Lines lines;
+    } rows[] = {
+        {"B5 L4 G3 b+5 l-3", {}},
+        {"b5 l4 g4 v1 pitch:20 camera:1,2,-3 paused", {}},
+        {"B 5",
+         {"'B' is read as B3, the default: an option word is B, L or G and a whole number, such as B5, L4 or G3",
+          "ignoring '5': not an option word (B, L or G and a whole number, such as B5, L4 or G3)"}},
+        {"branches=5 B5x",
+         {"'branches=5' is read as B3, the default: an option word is B, L or G and a whole number, such as B5, "
+          "L4 or G3",
+          "'B5x' is read as B5: an option word is B, L or G and a whole number, such as B5, L4 or G3"}},
+        {"G9 L0 g0", {"'G9' is read as G3, the default: display modes are G1 to G5", "'L0' is read as L7, the default",
+                      "'g0' is read as G3, the default: display modes are G1 to G5"}},
+        {"L-2147483648 B99999999999",
+         {"'B99999999999' is read as B1215752191: an option word is B, L or G and a whole number, such as B5, L4 "
+          "or G3"}},
+        {"B477218589 L0 v1", {}},
+        {"B99 L99", {"B99 L99 is drawn with 3 levels: more would be over 1048576 line segments a frame, the work "
+                     "bound"}},
+        {"x B3 L13 v1 yaw:1",
+         {"ignoring 'x': not an option word (B, L or G and a whole number, such as B5, L4 or G3)",
+          "B3 L13 is drawn with 12 levels: more would be over 1048576 line segments a frame, the work bound"}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(view_warnings(row.text), row.lines) << row.text;
     }
 }
 

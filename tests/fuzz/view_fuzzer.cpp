@@ -2,7 +2,8 @@
 // chat, a web address, a PNG's text chunk): any text either reads or is
 // refused with a message; what reads is written again, and that text reads
 // back to the same view bit for bit, writes itself again unchanged, and
-// gives the viewer's own option reader the same branches, levels and mode.
+// gives the viewer's own option reader the same branches, levels and mode,
+// with nothing to warn of.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/options.h"
 #include "core/view.h"
+#include "core/view_warnings.h"
 
 namespace {
 
@@ -34,6 +37,7 @@ bool same_view(const View& a, const View& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
+    (void)view_warnings(text);
     View view{};
     std::string error;
     if (!read_view(text, view, error)) {
@@ -49,5 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (options.branches != view.branches || options.levels != view.levels || options.mode_index != view.mode_index) {
         fail("its option words give another figure or mode", written);
     }
+    const std::vector<std::string> warnings = view_warnings(written);
+    if (!warnings.empty()) fail("its own text is warned of: " + warnings.front(), written);
     return 0;
 }
