@@ -7,6 +7,17 @@
 // the program, its box gone, finds the stop asked for, closes its window
 // (a full-screen mode gives the display back) and ends by the signal.
 
+#include <csignal>
+
+#include "core/exit_codes.h"
+
+// How a program ends by each of them (end_by_signal): what a shell reports.
+constexpr ExitCode STOP_SIGNAL_EXITS[] = {
+    {128 + SIGHUP, "SIGHUP ended it (its terminal closed)"},
+    {128 + SIGINT, "SIGINT ended it (Ctrl+C in its terminal)"},
+    {128 + SIGTERM, "SIGTERM ended it (kill, or XScreenSaver ending a hack)"},
+};
+
 // Blocks the signals in this thread and in every thread started after it,
 // and starts the thread that takes them. Call first thing in main, before
 // anything starts a thread.
