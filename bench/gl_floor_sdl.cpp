@@ -22,7 +22,9 @@ int run(const StartOptions& options) {
     const std::vector<Frame> frames = record_frames<Frame>(options);
     if (!start_sdl_video()) return 1;
     const DisplayMode& mode = DISPLAY_MODES[options.mode_index];
-    if (!open_sdl_window("PolyTree GL floor", mode.width, mode.height, false)) {
+    const WindowRequest request = {"PolyTree GL floor", mode.width, mode.height, mode.width, mode.height, false,
+                                   Pacing::none};
+    if (!open_sdl_window(request)) {
         SDL_Quit();
         return 1;
     }

@@ -1,5 +1,14 @@
 #include "native/help_text.h"
 
+#include "viewer/texts.h"
+
+namespace {
+
+// In the viewer's own form, so that it lines up with the keys above it.
+const char NATIVE_KEYS[] = "\r\n\r\nCtrl+C\t- copy the view";
+
+}  // namespace
+
 std::string help_text_for_display(const char* text) {
     constexpr std::size_t TAB_STOP = 8;
     std::string shown;
@@ -21,3 +30,5 @@ std::string help_text_for_display(const char* text) {
     }
     return shown;
 }
+
+std::string native_help_text() { return help_text_for_display((std::string(HELP_TEXT) + NATIVE_KEYS).c_str()); }

@@ -1,5 +1,5 @@
 #pragma once
-// The help text as SDL's message box can show it.
+// The help box's text as SDL's message box can show it.
 
 #include <string>
 
@@ -7,3 +7,6 @@
 // its tabs spaced out to the next stop of eight characters, as the Windows
 // help box lays them out in columns.
 std::string help_text_for_display(const char* text);
+
+// What the native viewer's help box shows: the viewer's keys, then its own.
+std::string native_help_text();

@@ -1,8 +1,11 @@
 #include "platform/sdl_window.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "core/viewer_state.h"
 #include "platform/sdl_keys.h"
@@ -33,10 +36,28 @@ struct BoxKeys {
     bool held_escape;
 };
 
-// The viewer's window, its GL context, and what the boxes left of the keys.
+using Clock = std::chrono::steady_clock;
+
+// A driver can take a swap interval and still not wait in its swaps: this
+// many swaps in a row within half a refresh of the one before say so.
+constexpr int QUICK_SWAPS = 3;
+constexpr int REFRESH_UNKNOWN_HZ = 60;
+
+struct FramePace {
+    Pacing pacing;
+    bool driver_waits;  // took a swap interval, and its swaps have kept it so far
+    int quick_swaps;    // in a row, within half a refresh of the one before
+    Clock::duration period;
+    Clock::time_point last_swap;
+    Clock::time_point due;  // the earliest the next frame may be shown
+};
+
+// The viewer's window, its GL context, its frames' pace, and what the boxes
+// left of the keys.
 struct SdlWindow {
     SDL_Window* window;
     SDL_GLContext context;
+    FramePace pace;
     BoxKeys box_keys;
 };
 
@@ -84,6 +105,45 @@ bool exact_mode(int width, int height, SDL_DisplayMode* mode) {
 }
 
 void tell_error(const char* caption, const char* text) { show_message(SDL_MESSAGEBOX_ERROR, caption, text); }
+
+// For the context just made current.
+void start_pacing(Pacing pacing) {
+    FramePace& pace = sdl.pace;
+    pace = FramePace{};
+    pace.pacing = pacing;
+    if (pacing == Pacing::none) {
+        // Refused where the driver has no swap control (Xvfb's): its swaps
+        // do not wait there anyway.
+        SDL_GL_SetSwapInterval(0);
+        return;
+    }
+    pace.driver_waits = SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
+    SDL_DisplayMode mode = {};
+    const int display = SDL_GetWindowDisplayIndex(sdl.window);
+    const bool known = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0;
+    const int hertz = known ? mode.refresh_rate : REFRESH_UNKNOWN_HZ;
+    pace.period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hertz));
+    pace.last_swap = pace.due = Clock::now();
+}
+
+// Called after each swap: the wait the driver's swaps did not do.
+void keep_pace() {
+    FramePace& pace = sdl.pace;
+    if (pace.pacing == Pacing::none) return;
+    const Clock::time_point now = Clock::now();
+    if (pace.driver_waits) {
+        pace.quick_swaps = now - pace.last_swap < pace.period / 2 ? pace.quick_swaps + 1 : 0;
+        pace.last_swap = now;
+        if (pace.quick_swaps < QUICK_SWAPS) return;
+        pace.driver_waits = false;
+        pace.due = now;
+    }
+    // One refresh after this frame's turn; a frame that came late (a slow
+    // figure, a box that held the loop) starts the count again from now
+    // rather than hurrying the next ones to catch up.
+    pace.due = std::max(pace.due + pace.period, now);
+    std::this_thread::sleep_until(pace.due);
+}
 
 void reproject() {
     int width = 0;
@@ -191,16 +251,19 @@ namespace {
 // One try at the window in the mode viewer.fullscreen asks for. A refused
 // full-screen mode leaves nothing open, so that the fallback question shows
 // over the desktop; a failure has been told.
-Opening try_opening(const char* caption, int width, int height) {
+Opening try_opening(const WindowRequest& request) {
     SDL_DisplayMode mode = {};
-    if (viewer.fullscreen && !exact_mode(width, height, &mode)) return Opening::refused;
+    if (viewer.fullscreen && !exact_mode(request.mode_width, request.mode_height, &mode)) return Opening::refused;
+    const int width = viewer.fullscreen ? request.mode_width : request.width;
+    const int height = viewer.fullscreen ? request.mode_height : request.height;
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    sdl.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+    sdl.window =
+        SDL_CreateWindow(request.caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
     if (sdl.window == nullptr) return fail_opening("Window Creation Error.");
 
     if (viewer.fullscreen) {
@@ -217,8 +280,7 @@ Opening try_opening(const char* caption, int width, int height) {
     if (SDL_GL_MakeCurrent(sdl.window, sdl.context) != 0) {
         return fail_opening("Can't Activate The GL Rendering Context.");
     }
-    // No wait for the display's refresh: the frame rate is the figure's.
-    SDL_GL_SetSwapInterval(0);
+    start_pacing(request.pacing);
 
     on_minimised(false);
     reproject();
@@ -228,12 +290,12 @@ Opening try_opening(const char* caption, int width, int height) {
 
 }  // namespace
 
-bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag) {
-    viewer.fullscreen = fullscreen_flag;
-    Opening opening = try_opening(caption, width, height);
+bool open_sdl_window(const WindowRequest& request) {
+    viewer.fullscreen = request.fullscreen;
+    Opening opening = try_opening(request);
     // Yes clears viewer.fullscreen: the second try is a window, never refused.
     if (opening == Opening::refused && fall_back_to_window(ask_yes_no, tell_error)) {
-        opening = try_opening(caption, width, height);
+        opening = try_opening(request);
     }
     return opening == Opening::opened;
 }
@@ -253,6 +315,7 @@ void close_sdl_window() {
 
 void swap_sdl_window() {
     SDL_GL_SwapWindow(sdl.window);
+    keep_pace();
     if (sdl.box_keys.awaiting_frame) {
         sdl.box_keys.awaiting_frame = false;
         sdl.box_keys.deadline = SDL_GetTicks() + BOX_KEY_GRACE_MS;

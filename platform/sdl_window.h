@@ -20,16 +20,37 @@ bool ask_yes_no(const char* caption, const char* text);
 // A box with one OK button, closed by Return or Esc.
 void show_message(Uint32 flags, const char* caption, const char* text);
 
+// How one frame follows another on the screen.
+enum class Pacing {
+    // No faster than the display refreshes: the driver waits for it in each
+    // swap (vsync, adaptive where it offers that), or where it will not (as
+    // on Xvfb), the window waits itself, at the display's refresh rate (60
+    // Hz where none is reported).
+    display,
+    none,  // as fast as frames are drawn, for timing them
+};
+
+struct WindowRequest {
+    const char* caption;
+    int width;  // the window's size
+    int height;
+    int mode_width;  // full screen: the display mode switched to
+    int mode_height;
+    bool fullscreen;
+    Pacing pacing;
+};
+
 // Opens the window with a current GL context and the renderer's state set up,
 // re-projected for its drawable size. Full screen switches the display to
-// exactly width x height; a mode SDL cannot give at that size is refused, and
-// the viewer's fallback question decides between a window and giving up. On
-// failure the user has been told and nothing is left open.
-bool open_sdl_window(const char* caption, int width, int height, bool fullscreen_flag);
+// exactly the mode's size; a mode SDL cannot give at that size is refused,
+// and the viewer's fallback question decides between a window and giving
+// up. On failure the user has been told and nothing is left open.
+bool open_sdl_window(const WindowRequest& request);
 
 // Closes the window and its context; the display gets its mode back.
 void close_sdl_window();
 
+// Shows the frame drawn, then waits as the window's pacing asks.
 void swap_sdl_window();
 
 // Turns one event into viewer state. False for the request to quit (the

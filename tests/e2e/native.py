@@ -7,13 +7,16 @@ The release build: the sanitized one would report the leaks of libX11, Mesa
 and SDL at exit.
 """
 
+import contextlib
 import math
 import os
+import re
 import signal
+import subprocess
 import sys
 import time
 
-from .x11 import (Client, OtherClient, Picture, XServer, check, log, run_tool, scenarios_main,
+from .x11 import (Client, Failure, OtherClient, Picture, XServer, check, log, run_tool, scenarios_main,
                   send_delete_window, session_process, wait_for)
 
 CAPTION = "PolyTree - Polygon Tree Viewer"
@@ -54,6 +57,17 @@ class Native(Client):
             last[0] = shot
             return shot if same else None
         return wait_for(probe, timeout, "the picture to stand still", interval=0)
+
+
+def window_of_size(program, size):
+    """The viewer's window of that size, or None. The window a key just
+    closed may go between being found and being measured: it is passed
+    over."""
+    for wid in program.find_windows(CAPTION):
+        with contextlib.suppress(Failure):
+            if program.geometry(wid).size == size:
+                return wid
+    return None
 
 
 def start_windowed(screen, work, build, options, program=None):
@@ -125,9 +139,8 @@ def quick_taps(screen, work, build):
     for key, size in (("plus", (800, 600)), ("minus", (640, 480)), ("KP_Subtract", (320, 240)),
                       ("KP_Add", (640, 480))):
         program.key(wid, key)
-        wid = wait_for(lambda: next((w for w in program.find_windows(CAPTION)
-                                     if program.geometry(w).size == size), None),
-                       15, "a %dx%d window after %s" % (size + (key,)), interval=0.2)
+        wid = wait_for(lambda: window_of_size(program, size), 15, "a %dx%d window after %s" % (size + (key,)),
+                       interval=0.2)
         time.sleep(1)
         sizes = [program.geometry(w).size for w in program.find_windows(CAPTION)]
         check(sizes == [size], "one %s tap left windows of %r, expected one of %r" % (key, sizes, size))
@@ -240,7 +253,99 @@ def view_copied(screen, work, build):
           % (near, apart))
 
 
+def project_version():
+    """The version CMake gives the build, read from the top CMakeLists.txt."""
+    with open("CMakeLists.txt") as f:
+        return re.search(r"project\(PolyTree VERSION (\S+)", f.read()).group(1)
+
+
+def command_lines(screen, work, build):
+    """Both native programs answer --help and --version without a display,
+    and refuse what they cannot read with 2 and one line before anything
+    opens: with a display there, a viewer that went on would wait at its
+    start question. Warnings for words passed over and levels bounded come
+    before the missing display is found."""
+    version = project_version()
+    no_display = {k: v for k, v in screen.env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    rows = [
+        # program, arguments, display, exit code, stdout holds ("": nothing, None: anything),
+        # stderr holds (None: nothing)
+        ("polytree", ["--help"], False, 0, "Usage: polytree [FLAG]...", None),
+        ("polytree", ["-h", "B5"], False, 0, "\nExit status:\n  0 ", None),
+        ("polytree", ["--version"], False, 0, "polytree %s\n" % version, None),
+        ("polytree-xsaver", ["-help"], False, 0, "Usage: polytree-xsaver", None),
+        ("polytree-xsaver", ["--version"], False, 0, "polytree-xsaver %s\n" % version, None),
+        ("polytree", ["--szie", "800x600", "--help"], True, 2, "", "polytree: unknown flag '--szie' (see --help)\n"),
+        ("polytree", ["B5", "-5"], True, 2, "", "unknown flag '-5'"),
+        ("polytree", ["--size", "800x0"], True, 2, "", "--size takes WIDTHxHEIGHT"),
+        ("polytree", ["--windowed=yes"], True, 2, "", "--windowed takes no value"),
+        ("polytree", ["B5", "v1", "zoom:2"], True, 2, "", "unknown view word 'zoom:2'"),
+        ("polytree-xsaver", ["-frobnicate"], True, 2, "", "unknown option '-frobnicate' (see -help)\n"),
+        ("polytree", ["x", "B99", "L99"], False, 1, None,
+         "polytree: warning: ignoring 'x': not an option word (B, L or G and a whole number, such as B5, L4 or G3)\n"
+         "polytree: warning: B99 L99 is drawn with 3 levels: more would be over 1048576 line segments a frame"),
+    ]
+    for program, arguments, display, code, out, err in rows:
+        what = " ".join([program] + arguments) + ("" if display else " (no display)")
+        result = subprocess.run([os.path.join(build, program)] + arguments, env=screen.env if display else no_display,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20)
+        stdout, stderr = result.stdout.decode(), result.stderr.decode()
+        check(result.returncode == code, "%s exited %d, not %d: %s" % (what, result.returncode, code, stderr))
+        check(out is None or (out in stdout if out else stdout == ""), "%s printed %r" % (what, stdout))
+        check(stderr == "" if err is None else err in stderr, "%s said %r" % (what, stderr))
+        if code == 2:
+            check(stderr.count("\n") == 1, "%s said more than one line: %r" % (what, stderr))
+
+
+def twist_degrees(view):
+    return math.degrees(float(next(w for w in view.split() if w.startswith("twist:"))[6:]))
+
+
+# Xvfb reports no refresh rate, so the viewer paces itself at 60 Hz: in T
+# seconds it shows at most 60 T + 1 frames, a degree each (measured on Xvfb
+# with llvmpipe: no swap interval taken, even 0 refused). The margin of two
+# degrees covers the frame whose copy races the key.
+REFRESH_HZ = 60
+PACE_MARGIN_DEGREES = 2
+
+
+def windowed_paced(screen, work, build):
+    """--windowed opens without the start question, at --size's size; the
+    figure turns no faster than the display refreshes, measured by two views
+    copied with Ctrl+C about a second apart; + goes on from a window of its
+    own size to the next display mode larger than it."""
+    program = Native(screen, work, build, ["--windowed", "--size", "700x500", "B3", "L7"])
+    wid = program.wait_window(CAPTION, timeout=15)
+    check(not screen.find_windows_in_tree(START_CAPTION), "the start question showed beside --windowed")
+    check(program.geometry(wid).size == (700, 500), "the window is %r, not 700x500" % (program.geometry(wid).size,))
+
+    copies = []
+
+    def new_copy():
+        text = clipboard(program)
+        return text if text and text not in copies else None
+    first_sent = time.monotonic()
+    program.key(wid, "ctrl+c")
+    copies.append(wait_for(new_copy, 10, "the view on the clipboard"))
+    time.sleep(1)  # the interval is the measurement
+    program.key(wid, "ctrl+c")
+    copies.append(wait_for(new_copy, 10, "the second view on the clipboard"))
+    seconds = time.monotonic() - first_sent
+    turned = twist_degrees(copies[1]) - twist_degrees(copies[0])
+    log("turned %.1f degrees in at most %.2f s" % (turned, seconds))
+    check(turned <= REFRESH_HZ * seconds + PACE_MARGIN_DEGREES,
+          "the figure turned %.1f degrees in %.2f s: faster than %d Hz" % (turned, seconds, REFRESH_HZ))
+    check(turned >= 20, "the figure turned only %.1f degrees in %.2f s" % (turned, seconds))
+
+    program.key(wid, "plus")
+    wid = wait_for(lambda: window_of_size(program, (800, 600)), 15, "an 800x600 window after + from 700x500")
+    program.key(wid, "Escape")
+    check(program.wait_exit(15) == 0, "Esc did not end the viewer with 0")
+
+
 SCENARIOS = {
+    "command_lines": command_lines,
+    "windowed_paced": windowed_paced,
     "start_answered_no": start_answered_no,
     "view_copied": view_copied,
     "quick_taps": quick_taps,

@@ -392,7 +392,13 @@ class XServer:
         """Windows whose whole title is title, from the window tree: xdotool's
         search misses titles stored as UTF8_STRING, as SDL's message boxes
         store theirs."""
-        out = self.tool("xwininfo", "-root", "-tree").stdout.decode(errors="replace")
+        # A window that goes while xwininfo walks the tree fails the whole
+        # walk (BadDrawable): walk it again.
+        def walk():
+            result = self.tool("xwininfo", "-root", "-tree", check_rc=False)
+            return result if result.returncode == 0 else None
+        result = poll(walk, 2, interval=0.05) or self.tool("xwininfo", "-root", "-tree")
+        out = result.stdout.decode(errors="replace")
         return re.findall(r'^\s+(0x[0-9a-f]+) "%s":' % re.escape(title), out, re.M)
 
     def wait_window(self, title, timeout=30, alive=None):
