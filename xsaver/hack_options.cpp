@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "core/numbers.h"
+#include "platform/stop_signals.h"
+#include "xsaver/exit_codes.h"
 #include "xsaver/ranges.h"
 
 namespace {
@@ -32,12 +34,21 @@ const char USAGE[] =
     "  -branches N        branches at every fork, "
     "@BRANCHES_LOWEST@ to @BRANCHES_HIGHEST@ (default @BRANCHES_DEFAULT@)\n"
     "  -levels N          levels, "
-    "@LEVELS_LOWEST@ to @LEVELS_HIGHEST@ (default @LEVELS_DEFAULT@), fewer where the work is too much\n"
+    "@LEVELS_LOWEST@ to @LEVELS_HIGHEST@ (default @LEVELS_DEFAULT@), fewer\n"
+    "                     where the work is too much\n"
     "  -speed DEGREES     turn in degrees per second, "
-    "@SPEED_LOWEST@ to @SPEED_HIGHEST@ (default @SPEED_DEFAULT@), whatever\n"
-    "                     the frame rate\n"
+    "@SPEED_LOWEST@ to @SPEED_HIGHEST@ (default @SPEED_DEFAULT@),\n"
+    "                     whatever the frame rate\n"
     "  -twist DEGREES     hold the figure still at that twist\n"
-    "  -help              show this and exit\n";
+    "  -help              show this and exit\n"
+    "  -version           show the version and exit\n"
+    "\n"
+    "Examples:\n"
+    "  polytree-xsaver                  in a window of its own, to try it\n"
+    "  polytree-xsaver -branches 5 -levels 4 -speed 30\n"
+    "  polytree-xsaver -root -fps       on the root window, with the frame rate\n"
+    "XScreenSaver runs it as named in ~/.xscreensaver (see polytree-xsaver(6)).\n"
+    "\n";
 
 }  // namespace
 
@@ -46,7 +57,7 @@ std::string hack_usage() {
     std::string error;
     // The text is the program's own, and a unit test fills it: this never
     // fails.
-    return fill_ranges(USAGE, filled, error) ? filled : USAGE;
+    return (fill_ranges(USAGE, filled, error) ? filled : USAGE) + exit_status_help(EXIT_CODES, STOP_SIGNAL_EXITS);
 }
 
 HackCommand read_hack_options(const std::vector<std::string>& arguments, const char* saver_window,
@@ -84,6 +95,7 @@ HackCommand read_hack_options(const std::vector<std::string>& arguments, const c
         };
         std::string text;
         if (name == "help" || name == "h") return HackCommand::help;
+        if (name == "version") return HackCommand::version;
         if (name == "root") {
             root = true;
         } else if (name == "window") {

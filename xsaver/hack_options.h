@@ -23,7 +23,7 @@ struct HackOptions {
     std::string display;  // -display, empty for $DISPLAY
 };
 
-enum class HackCommand { run, help, bad };
+enum class HackCommand { run, help, version, bad };
 
 // Reads the arguments after the program's name. saver_window is
 // $XSCREENSAVER_WINDOW (null when unset): the daemon's window, drawn into
@@ -33,5 +33,5 @@ enum class HackCommand { run, help, bad };
 HackCommand read_hack_options(const std::vector<std::string>& arguments, const char* saver_window,
                               HackOptions& options, std::string& message);
 
-// The help text.
+// The help text, its exit codes from their table (xsaver/exit_codes.h).
 std::string hack_usage();

@@ -13,13 +13,17 @@
 #include "platform/stop_signals.h"
 #include "render/math_constants.h"
 #include "viewer/saver_frame.h"
+#include "xsaver/exit_codes.h"
 #include "xsaver/hack_options.h"
+
+#ifndef POLYTREE_VERSION
+#define POLYTREE_VERSION "unknown"
+#endif
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int EXIT_BAD_ARGUMENTS = 2;
 constexpr int FPS_MARGIN = 10;  // pixels from the window's top left
 constexpr int FPS_LINE = 13;    // the fixed font's height
 
@@ -84,7 +88,7 @@ int run(const HackOptions& options) {
     GlxWindow window;
     if (!window.open(options.target, "PolyTree")) {
         std::fprintf(stderr, "polytree-xsaver: %s\n", window.why().c_str());
-        return EXIT_FAILURE;
+        return EXIT_CANNOT_DRAW;
     }
     SaverFrame frame(options.settings);
     if (options.frozen) frame.hold(options.frozen_degrees * ONE_DEGREE);
@@ -97,7 +101,7 @@ int run(const HackOptions& options) {
         if (options.show_fps) window.draw_text(FPS_MARGIN, window.height() - FPS_MARGIN - FPS_LINE, rate.text(now));
         window.show();
     } while (rest(window, frame, static_cast<double>(options.delay) * 1e-6));
-    return EXIT_SUCCESS;
+    return EXIT_OK;
 }
 
 }  // namespace
@@ -110,9 +114,12 @@ int main(int argc, char** argv) {
     switch (read_hack_options(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, message)) {
         case HackCommand::help:
             std::fputs(hack_usage().c_str(), stdout);
-            return EXIT_SUCCESS;
+            return EXIT_OK;
+        case HackCommand::version:
+            std::puts("polytree-xsaver " POLYTREE_VERSION);
+            return EXIT_OK;
         case HackCommand::bad:
-            std::fprintf(stderr, "polytree-xsaver: %s\n%s", message.c_str(), hack_usage().c_str());
+            std::fprintf(stderr, "polytree-xsaver: %s (see -help)\n", message.c_str());
             return EXIT_BAD_ARGUMENTS;
         case HackCommand::run:
             break;

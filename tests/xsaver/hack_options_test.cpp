@@ -66,6 +66,8 @@ TEST(HackOptions, RefusesWhatItCannotRead) {
     } cases[] = {
         {"-help", nullptr, HackCommand::help},
         {"--root --help", nullptr, HackCommand::help},
+        {"--version", nullptr, HackCommand::version},
+        {"-root -version", nullptr, HackCommand::version},
         {"-delay", nullptr, HackCommand::bad},
         {"-delay -1", nullptr, HackCommand::bad},
         {"-delay 10000001", nullptr, HackCommand::bad},
