@@ -6,7 +6,7 @@
 
 namespace {
 
-// A window past this is no window any GL driver draws whole.
+// Past any display made: a larger side is more likely a typing error.
 constexpr unsigned long long LARGEST_SIDE = 16384;
 
 enum class FlagId { windowed, fullscreen, size, no_vsync, help, version };
