@@ -131,6 +131,9 @@ int main(int argc, char** argv) {
         case ArgsCommand::version:
             std::puts("polytree " POLYTREE_VERSION);
             return EXIT_OK;
+        case ArgsCommand::completion:
+            std::fputs(completion_script(args.shell, "polytree", viewer_flags()).c_str(), stdout);
+            return EXIT_OK;
         case ArgsCommand::bad:
             std::fprintf(stderr, "polytree: %s\n", message.c_str());
             return EXIT_BAD_ARGUMENTS;

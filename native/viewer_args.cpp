@@ -9,38 +9,29 @@ namespace {
 // Past any display made: a larger side is more likely a typing error.
 constexpr unsigned long long LARGEST_SIDE = 16384;
 
-enum class FlagId { windowed, fullscreen, size, no_vsync, help, version };
+enum FlagId { WINDOWED, FULLSCREEN, SIZE, NO_VSYNC, COMPLETION, HELP, VERSION };
 
-struct Flag {
-    FlagId id;
-    const char* name;
-    const char* alias;  // a short name, or null
-    const char* value;  // its value's name, or null for none
-    const char* help;   // lines after the first are indented as the first
-};
-
-const Flag FLAGS[] = {
-    {FlagId::windowed, "--windowed", nullptr, nullptr, "open a window, without the start question (its No)"},
-    {FlagId::fullscreen, "--fullscreen", nullptr, nullptr, "go full screen, without the start question (its Yes)"},
-    {FlagId::size, "--size", nullptr, "WxH",
+const FlagRow FLAGS[] = {
+    {WINDOWED, "--windowed", nullptr, nullptr, "open a window, without the start question (its No)", FlagValue::none,
+     nullptr},
+    {FULLSCREEN, "--fullscreen", nullptr, nullptr, "go full screen, without the start question (its Yes)",
+     FlagValue::none, nullptr},
+    {SIZE, "--size", nullptr, "WxH",
      "a window of that size, such as 1280x720, in place of the\n"
      "display mode's; full screen keeps the mode, + and - go on\n"
-     "to the mode larger or smaller than the window"},
-    {FlagId::no_vsync, "--no-vsync", nullptr, nullptr,
+     "to the mode larger or smaller than the window",
+     FlagValue::text, nullptr},
+    {NO_VSYNC, "--no-vsync", nullptr, nullptr,
      "draw frames as fast as they come, not at the display's\n"
-     "refresh rate (for timing the viewer)"},
-    {FlagId::help, "--help", "-h", nullptr, "show this and exit"},
-    {FlagId::version, "--version", nullptr, nullptr, "show the version and exit"},
+     "refresh rate (for timing the viewer)",
+     FlagValue::none, nullptr},
+    {COMPLETION, "--completion", nullptr, "SHELL", "print the completion script for bash, zsh or fish",
+     FlagValue::choice, COMPLETION_SHELLS},
+    {HELP, "--help", "-h", nullptr, "show this and exit", FlagValue::none, nullptr},
+    {VERSION, "--version", nullptr, nullptr, "show the version and exit", FlagValue::none, nullptr},
 };
 
 constexpr std::size_t FLAG_COLUMN = 20;
-
-const Flag* flag_named(const std::string& name) {
-    for (const Flag& flag : FLAGS) {
-        if (name == flag.name || (flag.alias != nullptr && name == flag.alias)) return &flag;
-    }
-    return nullptr;
-}
 
 // WxH, both sides from 1 to LARGEST_SIDE.
 bool read_size(const std::string& text, int& width, int& height) {
@@ -101,7 +92,7 @@ ArgsCommand read_viewer_args(const std::vector<std::string>& arguments, ViewerAr
         }
         // --size=WxH as well as --size WxH.
         const std::size_t equals = word.find('=');
-        const Flag* flag = flag_named(word.substr(0, equals));
+        const FlagRow* flag = flag_named(FLAGS, word.substr(0, equals));
         if (flag == nullptr) {
             message = "unknown flag " + quoted(word) + " (see --help)";
             return ArgsCommand::bad;
@@ -120,46 +111,47 @@ ArgsCommand read_viewer_args(const std::vector<std::string>& arguments, ViewerAr
             message = std::string(flag->name) + " takes no value: " + quoted(word) + " (see --help)";
             return ArgsCommand::bad;
         }
-        switch (flag->id) {
-            case FlagId::windowed:
+        switch (static_cast<FlagId>(flag->id)) {
+            case WINDOWED:
                 args.start = StartChoice::windowed;
                 break;
-            case FlagId::fullscreen:
+            case FULLSCREEN:
                 args.start = StartChoice::fullscreen;
                 break;
-            case FlagId::size:
+            case SIZE:
                 if (!read_size(value, args.width, args.height)) {
                     message = "--size takes WIDTHxHEIGHT, each from 1 to " + std::to_string(LARGEST_SIDE) +
                               ", such as 1280x720, not " + quoted(value);
                     return ArgsCommand::bad;
                 }
                 break;
-            case FlagId::no_vsync:
+            case NO_VSYNC:
                 args.vsync = false;
                 break;
-            case FlagId::help:
+            case HELP:
                 help = true;
                 break;
-            case FlagId::version:
+            case VERSION:
                 version = true;
+                break;
+            case COMPLETION:
+                if (completion_script(value, "polytree", {}).empty()) {
+                    message = "--completion takes bash, zsh or fish, not " + quoted(value);
+                    return ArgsCommand::bad;
+                }
+                args.shell = value;
                 break;
         }
     }
-    return help ? ArgsCommand::help : version ? ArgsCommand::version : ArgsCommand::run;
+    if (help) return ArgsCommand::help;
+    if (version) return ArgsCommand::version;
+    return args.shell.empty() ? ArgsCommand::run : ArgsCommand::completion;
 }
 
 std::string viewer_usage() {
     std::string text = SUMMARY;
-    for (const Flag& flag : FLAGS) {
-        std::string first = std::string("  ") + (flag.alias ? std::string(flag.alias) + ", " : "") + flag.name +
-                            (flag.value ? std::string(" ") + flag.value : "");
-        first.resize(FLAG_COLUMN, ' ');
-        text += first;
-        for (const char* c = flag.help; *c != '\0'; ++c) {
-            text += *c;
-            if (*c == '\n') text += std::string(FLAG_COLUMN, ' ');
-        }
-        text += '\n';
-    }
+    for (const FlagRow& flag : FLAGS) text += flag_help_line(flag, FLAG_COLUMN);
     return text + "\n" + EXAMPLES + "\n" + exit_status_help(EXIT_CODES, STOP_SIGNAL_EXITS);
 }
+
+std::vector<CompletedFlag> viewer_flags() { return completed_flags(FLAGS); }

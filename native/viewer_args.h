@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/completions.h"
+
 // What the start question would have decided, when a flag decides it.
 enum class StartChoice { ask, windowed, fullscreen };
 
@@ -14,9 +16,10 @@ struct ViewerArgs {
     int width = 0;  // --size; 0: the display mode's
     int height = 0;
     bool vsync = true;
+    std::string shell;  // --completion's
 };
 
-enum class ArgsCommand { run, help, version, bad };
+enum class ArgsCommand { run, help, version, completion, bad };
 
 // Reads the arguments after the program's name. For bad, message says what
 // is wrong in one line; a bad flag wins over --help and --version beside it.
@@ -24,3 +27,6 @@ ArgsCommand read_viewer_args(const std::vector<std::string>& arguments, ViewerAr
 
 // The --help text, its flags from the table read_viewer_args reads by.
 std::string viewer_usage();
+
+// The flags of that table as a shell completes them.
+std::vector<CompletedFlag> viewer_flags();

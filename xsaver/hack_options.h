@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/completions.h"
 #include "core/saver_settings.h"
 #include "platform/glx_window.h"
 
@@ -21,9 +22,10 @@ struct HackOptions {
     bool frozen;           // drawn still at frozen_degrees of twist
     double frozen_degrees;
     std::string display;  // -display, empty for $DISPLAY
+    std::string shell;    // -completion's
 };
 
-enum class HackCommand { run, help, version, bad };
+enum class HackCommand { run, help, version, completion, bad };
 
 // Reads the arguments after the program's name. saver_window is
 // $XSCREENSAVER_WINDOW (null when unset): the daemon's window, drawn into
@@ -35,3 +37,6 @@ HackCommand read_hack_options(const std::vector<std::string>& arguments, const c
 
 // The help text, its exit codes from their table (xsaver/exit_codes.h).
 std::string hack_usage();
+
+// Its options as a shell completes them.
+std::vector<CompletedFlag> hack_flags();

@@ -118,6 +118,9 @@ int main(int argc, char** argv) {
         case HackCommand::version:
             std::puts("polytree-xsaver " POLYTREE_VERSION);
             return EXIT_OK;
+        case HackCommand::completion:
+            std::fputs(completion_script(options.shell, "polytree-xsaver", hack_flags()).c_str(), stdout);
+            return EXIT_OK;
         case HackCommand::bad:
             std::fprintf(stderr, "polytree-xsaver: %s (see -help)\n", message.c_str());
             return EXIT_BAD_ARGUMENTS;
