@@ -26,6 +26,16 @@
 #define POLYTREE_VERSION "unknown"
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+// A sanitized build's LeakSanitizer, scanning at exit, was seen to crash on
+// a garbage dynamic-TLS range after a picture drawn with llvmpipe was
+// written ("Tracer caught signal 11", 8 runs in 20 of one still, Mesa's
+// shader cache off); without the sanitizer's tracking of dynamic TLS, none
+// in 20. Leaks are still found: a block only dynamic TLS points to would be
+// reported, not hidden.
+extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr=0"; }
+#endif
+
 namespace {
 
 constexpr int EXIT_DONE = 0;
