@@ -498,7 +498,7 @@ TEST_F(RenderCli, VideosHoldTheStillsFramesAsTheirFormatPromises) {
         int kept_percent;
     } cases[] = {
         {"--frames 5 -o v.mp4", 0, 5, "v.mp4", "h264", "yuv420p", "60/1", 23, nullptr, 0, 0},
-        {"--frame 10 --frames 4 --fps 30 -o v.webm", 10, 4, "v.webm", "vp9", "yuv420p", "30/1", 23, nullptr, 0, 0},
+        {"--frame 10 --frames 4 --fps 30 -o v:30.webm", 10, 4, "v:30.webm", "vp9", "yuv420p", "30/1", 23, nullptr, 0, 0},
         {"--frames 3 --full-colour -o v.webm", 0, 3, "v.webm", "vp9", "yuv444p", "60/1", 37, nullptr, 0, 0},
         {"--frame 7 --frames 3 --lossless -o v.webm", 7, 3, "v.webm", "vp9", "gbrp", "60/1", INFINITY, nullptr, 0, 0},
         {"--frames 3 --background none -o a.webm", 0, 3, "a.webm", "vp9", "yuv420p", "60/1", 23, "libvpx-vp9", 40,
