@@ -144,9 +144,9 @@ bool VideoFile::start(std::string& error) {
         error = std::string("this FFmpeg has no ") + encoder_name + " encoder";
         return false;
     }
-    // FFmpeg takes a name with a colon for a protocol's ("Protocol not
-    // found"): the file protocol is named.
-    const std::string url = "file:" + s.path;
+    // By FFmpeg's protocol names: "-" is standard output; any other name a
+    // file's, even with a colon in it.
+    const std::string url = s.path == "-" ? "pipe:1" : "file:" + s.path;
     int code = avformat_alloc_output_context2(&s.format, nullptr, container.format, url.c_str());
     if (code < 0) {
         error = "FFmpeg: cannot set up the container: " + av_error(code);
