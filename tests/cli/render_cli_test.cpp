@@ -626,6 +626,39 @@ TEST_F(RenderCli, StandardOutputTakesWhatAFileTakes) {
     }
 }
 
+// --help and --version need neither a display nor GL; the manual page
+// lists every flag that --help lists, and each exit status as the
+// program returns it.
+TEST(RenderCliHelp, AnswersWithoutADisplayAndAgreesWithItsManual) {
+    const std::string bare = std::string("env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent ") +
+                             POLYTREE_RENDER;
+    const std::string help = capture(bare + " --help; echo \"exit $?\"");
+    const std::string version = capture(bare + " --version; echo \"exit $?\"");
+    EXPECT_NE(help.find("\nExamples:\n"), std::string::npos) << help;
+    EXPECT_EQ(help.substr(help.size() - 7), "exit 0\n");
+    EXPECT_EQ(version.rfind("polytree-render ", 0), 0U) << version;
+    EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 2) << version;
+    EXPECT_EQ(version.substr(version.size() - 7), "exit 0\n");
+
+    const std::string page = file_bytes(RENDER_MAN_PAGE);
+    int flags = 0;
+    for (std::size_t at = 0; (at = help.find("\n  -", at)) != std::string::npos; ++at) {
+        std::string names = help.substr(at + 3, help.find_first_of(" \n", at + 3) - at - 3);
+        for (std::size_t comma; !names.empty(); names.erase(0, comma == std::string::npos ? comma : comma + 1)) {
+            comma = names.find(',');
+            const std::string name = names.substr(0, comma);
+            EXPECT_NE(page.find("*" + name + "*"), std::string::npos) << name << " is not in the manual page";
+            ++flags;
+        }
+    }
+    EXPECT_GT(flags, 25);
+    for (const ExitStatus& status : EXIT_STATUSES) {
+        const std::string row = "*" + std::to_string(status.code) + (status.plus_signal ? "+N" : "") + "*\n\t" +
+                                status.meaning + "\n";
+        EXPECT_NE(page.find(row), std::string::npos) << row << "is not in the manual page";
+    }
+}
+
 // Each kind of video read back by FFmpeg's own tools: codec, size, pixel
 // format, colour tags, rate and frame count, and its last frame against the
 // still of the same frame number.
