@@ -18,10 +18,10 @@ namespace {
 // The pen's line on paper: a fine-liner's.
 constexpr double PAPER_STROKE_MM = 0.3;
 
-// One file, complete under its name only once finished.
+// One file, complete under its name only once finished; or standard output.
 class FileWriter : public FrameWriter {
 public:
-    explicit FileWriter(const std::string& path) : out_(path) {}
+    FileWriter(const std::string& path, const RenderRequest& r) : out_(path, !r.no_clobber) {}
 
     const OutputFile& file() const { return out_; }
 
@@ -40,7 +40,8 @@ protected:
     OutputFile out_;
 };
 
-// A PNG still, keeping its frame's view and what drew it.
+// A PNG still, keeping its frame's view and what drew it; on standard
+// output, one after another for each frame.
 class PngWriter : public FileWriter {
 public:
     using FileWriter::FileWriter;
@@ -53,7 +54,7 @@ public:
 // A frame's lines as a plotter draws them, in SVG or PDF. No GL needed.
 class LinesWriter : public FileWriter {
 public:
-    LinesWriter(const std::string& path, const RenderRequest& r) : FileWriter(path), r_(r) {}
+    LinesWriter(const std::string& path, const RenderRequest& r) : FileWriter(path, r), r_(r) {}
 
     bool add(const Frame& frame, std::string& error) override {
         const PaperLayout page = paper_layout(r_.width, r_.height, r_.paper, r_.margin_mm);
@@ -76,7 +77,7 @@ private:
 class GifFileWriter : public FileWriter {
 public:
     GifFileWriter(const std::string& path, const RenderRequest& r)
-        : FileWriter(path), gif_(out_.fd(), r.width, r.height, r.delay_ms) {}
+        : FileWriter(path, r), gif_(out_.fd(), r.width, r.height, r.delay_ms) {}
 
     bool add(const Frame& frame, std::string& error) override { return gif_.add(*frame.picture, error); }
 
@@ -102,8 +103,8 @@ VideoSettings video_settings(const RenderRequest& r) {
 
 class VideoWriter : public FileWriter {
 public:
-    VideoWriter(const std::string& path, const VideoSettings& settings)
-        : FileWriter(path), video_(out_.temporary(), settings) {}
+    VideoWriter(const std::string& path, const RenderRequest& r)
+        : FileWriter(path, r), video_(out_.standard_output() ? "-" : out_.temporary(), video_settings(r)) {}
 
     bool begin(std::string& error) override { return video_.start(error); }
     bool add(const Frame& frame, std::string& error) override { return video_.add(*frame.picture, error); }
@@ -118,7 +119,7 @@ private:
 // The file of one frame: a PNG still or its lines.
 std::unique_ptr<FileWriter> one_frame_file(const RenderRequest& r, const std::string& path) {
     if (r.format.lines) return std::make_unique<LinesWriter>(path, r);
-    return std::make_unique<PngWriter>(path);
+    return std::make_unique<PngWriter>(path, r);
 }
 
 // A file a frame, named by the number field.
@@ -140,7 +141,7 @@ public:
 
     bool open_frame(const Frame& frame, bool& kept, std::string& error) override {
         const std::string name = r_.output.name_of(frame.number);
-        kept = r_.resume && already_drawn(name, frame);
+        kept = r_.resume && holds_frame(r_, name, frame.view, frame.drawn_by);
         if (kept) return true;
         file_ = one_frame_file(r_, name);
         if (file_->file().ok()) return true;
@@ -157,15 +158,6 @@ public:
     bool finish(std::string&) override { return true; }
 
 private:
-    // Whether the file holds the frame as this run would write it: whole,
-    // of this size and background, drawn by this program and driver, and
-    // of this view but for the twist.
-    bool already_drawn(const std::string& name, const Frame& frame) const {
-        const FrameFacts expected{PngFacts{r_.width, r_.height, r_.transparent, "", frame.drawn_by}, frame.view};
-        FrameFacts found;
-        return read_frame_facts(name, found).empty() && frame_difference(found, expected) == FrameDifference::none;
-    }
-
     const RenderRequest& r_;
     std::unique_ptr<FileWriter> file_;  // the frame's, between open_frame and add
 };
@@ -184,7 +176,39 @@ std::string frames_folder_error(const RenderRequest& r) {
     return "";
 }
 
+// A file of that name (a link or a folder too).
+bool there(const std::string& name) {
+    struct stat info{};
+    return lstat(name.c_str(), &info) == 0;
+}
+
 }  // namespace
+
+bool holds_frame(const RenderRequest& r, const std::string& name, const View& view, const std::string& drawn_by) {
+    const FrameFacts expected{PngFacts{r.width, r.height, r.transparent, "", drawn_by}, view};
+    FrameFacts found;
+    return read_frame_facts(name, found).empty() && frame_difference(found, expected) == FrameDifference::none;
+}
+
+std::string files_in_the_way(const RenderRequest& r, const View& first, const std::string& drawn_by) {
+    if (!r.no_clobber || r.piped()) return "";
+    if (!r.numbered()) {
+        return there(r.output.literal()) ? "'" + r.output.literal() + "' is there already: --no-clobber leaves it" : "";
+    }
+    std::string first_found;
+    long found = 0;
+    for (long frame = r.frame; frame < static_cast<long>(r.frame) + r.frames; ++frame) {
+        const std::string name = r.output.name_of(frame);
+        // A frame that --resume keeps is not replaced.
+        if (!there(name) || (r.resume && holds_frame(r, name, first, drawn_by))) continue;
+        if (found++ == 0) first_found = name;
+    }
+    if (found == 0) return "";
+    const std::string more = found == 1 ? "" : " (and " + std::to_string(found - 1) + " more of the range)";
+    if (r.resume) return "'" + first_found + "'" + more + " holds another drawing of its frame: --no-clobber leaves it";
+    return "'" + first_found + "'" + more + " is there already: --no-clobber leaves it (--resume keeps frames of " +
+           "this drawing)";
+}
 
 std::unique_ptr<FrameWriter> open_writer(const RenderRequest& r, std::string& error) {
     if (r.format.video()) {
@@ -196,10 +220,14 @@ std::unique_ptr<FrameWriter> open_writer(const RenderRequest& r, std::string& er
         if (!error.empty()) return nullptr;
         return std::make_unique<NumberedFiles>(r);
     }
+    if (r.piped() && isatty(STDOUT_FILENO) == 1) {
+        error = "-o -: standard output is a terminal: send it to a file or a program (> FILE, | PROGRAM)";
+        return nullptr;
+    }
     const std::string path = r.output.literal();
     std::unique_ptr<FileWriter> writer;
     if (r.format.video()) {
-        writer = std::make_unique<VideoWriter>(path, video_settings(r));
+        writer = std::make_unique<VideoWriter>(path, r);
     } else if (r.format.animation) {
         writer = std::make_unique<GifFileWriter>(path, r);
     } else {

@@ -47,3 +47,15 @@ public:
 // before any drawing (where it is not, the arguments are bad): null, with
 // error set, when it is not.
 std::unique_ptr<FrameWriter> open_writer(const RenderRequest& request, std::string& error);
+
+// What --no-clobber finds in the way before any drawing, `first` the first
+// frame's view and `drawn_by` what draws it: a file of the output's name, or
+// a frame of the range (with --resume, one that holds another drawing of
+// its frame). "" when nothing is, or when files may be replaced.
+std::string files_in_the_way(const RenderRequest& request, const View& first, const std::string& drawn_by);
+
+// Whether a file holds a frame as this request would write it (but for
+// the twist): whole, of its size and background, drawn by `drawn_by`, and
+// of this view.
+bool holds_frame(const RenderRequest& request, const std::string& name, const View& view,
+                 const std::string& drawn_by);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/exit_codes.h"
+
 namespace {
 
 // A temporary file is named "." + name + TEMPORARY_SUFFIX, mkstemp's X's
@@ -21,7 +23,7 @@ char pending[4096];
 
 extern "C" void remove_pending_and_exit(int signal_number) {
     if (pending[0] != '\0') unlink(pending);
-    _exit(128 + signal_number);
+    _exit(EXIT_SIGNALLED + signal_number);
 }
 
 void watch_signals() {
@@ -33,7 +35,11 @@ void watch_signals() {
 
 }  // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+OutputFile::OutputFile(std::string path, bool replace) : path_(std::move(path)), replace_(replace) {
+    if (standard_output()) {
+        fd_ = STDOUT_FILENO;
+        return;
+    }
     struct stat info{};
     if (stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         error_ = "cannot write '" + path_ + "': it is a folder";
@@ -65,14 +71,43 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
 
 OutputFile::~OutputFile() { discard(); }
 
+std::string OutputFile::quoted() const { return standard_output() ? "standard output" : "'" + path_ + "'"; }
+
+// Gives the complete file its name. Where no file may be replaced, link()
+// names it only if no file has the name, in one step that no other program
+// can come between.
+bool OutputFile::name_file() {
+    if (replace_) return std::rename(temporary_.c_str(), path_.c_str()) == 0;
+    if (link(temporary_.c_str(), path_.c_str()) == 0) {
+        unlink(temporary_.c_str());  // the file has its name whatever this does
+        return true;
+    }
+    // File systems without hard links (FAT, some network ones): looked for,
+    // then renamed.
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS) return false;
+    struct stat info{};
+    if (lstat(path_.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(temporary_.c_str(), path_.c_str()) == 0;
+}
+
 bool OutputFile::commit() {
     if (fd_ < 0) return false;
     const int fd = fd_;
     fd_ = -1;
+    if (standard_output()) {
+        // A pipe takes no fsync; closing reports a file's last write error.
+        if (close(fd) == 0) return true;
+        error_ = "cannot write to standard output: " + std::string(std::strerror(errno));
+        return false;
+    }
     if (fsync(fd) != 0 || close(fd) != 0) {
-        error_ = "cannot write '" + path_ + "': " + std::strerror(errno);
-    } else if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        error_ = "cannot rename '" + temporary_ + "' to '" + path_ + "': " + std::strerror(errno);
+        error_ = "cannot write " + quoted() + ": " + std::strerror(errno);
+    } else if (!name_file()) {
+        error_ = errno == EEXIST ? quoted() + " appeared while it was drawn: --no-clobber leaves it"
+                                 : "cannot rename '" + temporary_ + "' to " + quoted() + ": " + std::strerror(errno);
     } else {
         pending[0] = '\0';
         temporary_.clear();

@@ -14,16 +14,16 @@ constexpr int MAX_VECTOR_SIDE = 1000000;
 // The help's lines, as wide as those written by hand.
 constexpr std::size_t HELP_WIDTH = 51;
 
-// Help text in lines of HELP_WIDTH at most, broken at blanks; its own line
-// breaks kept.
-std::string wrapped(const std::string& text) {
+}  // namespace
+
+std::string wrapped(const std::string& text, std::size_t width) {
     std::string out;
     std::size_t line = 0;  // where out's last line starts
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t end = std::min(text.find_first_of(" \n", start), text.size());
         const std::size_t length = end - start;
         if (out.size() > line) {
-            const bool fits = out.size() - line + 1 + length <= HELP_WIDTH;
+            const bool fits = out.size() - line + 1 + length <= width;
             out += fits ? ' ' : '\n';
             if (!fits) line = out.size();
         }
@@ -37,17 +37,22 @@ std::string wrapped(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// A flag's help in lines as wide as those written by hand.
+std::string wrapped(const std::string& text) { return ::wrapped(text, HELP_WIDTH); }
+
 }  // namespace
 
 const std::array<OutputFormat, 7> OUTPUT_FORMATS = {{
-    // format, extension, animation, lines, alpha, codec, crf: highest and default, lossless, resumable
-    {FileFormat::png,  ".png",  false, false, Alpha::full,          nullptr,       -1, -1,               false, true},
-    {FileFormat::gif,  ".gif",  true,  false, Alpha::full,          nullptr,       -1, -1,               false, false},
-    {FileFormat::mp4,  ".mp4",  true,  false, Alpha::none,          "H.264",       51, H264_DEFAULT_CRF, false, false},
-    {FileFormat::webm, ".webm", true,  false, Alpha::four_two_zero, "VP9",         63, VP9_DEFAULT_CRF,  true,  false},
-    {FileFormat::mov,  ".mov",  true,  false, Alpha::full,          "ProRes 4444", -1, -1,               false, false},
-    {FileFormat::svg,  ".svg",  false, true,  Alpha::by_default,    nullptr,       -1, -1,               false, false},
-    {FileFormat::pdf,  ".pdf",  false, true,  Alpha::by_default,    nullptr,       -1, -1,               false, false},
+    // format, extension, animation, lines, alpha, codec, crf: highest and default, lossless, resumable, streams
+    {FileFormat::png,  ".png",  false, false, Alpha::full,          nullptr,       -1, -1,               false, true,  true},
+    {FileFormat::gif,  ".gif",  true,  false, Alpha::full,          nullptr,       -1, -1,               false, false, true},
+    {FileFormat::mp4,  ".mp4",  true,  false, Alpha::none,          "H.264",       51, H264_DEFAULT_CRF, false, false, false},
+    {FileFormat::webm, ".webm", true,  false, Alpha::four_two_zero, "VP9",         63, VP9_DEFAULT_CRF,  true,  false, true},
+    {FileFormat::mov,  ".mov",  true,  false, Alpha::full,          "ProRes 4444", -1, -1,               false, false, false},
+    {FileFormat::svg,  ".svg",  false, true,  Alpha::by_default,    nullptr,       -1, -1,               false, false, true},
+    {FileFormat::pdf,  ".pdf",  false, true,  Alpha::by_default,    nullptr,       -1, -1,               false, false, true},
 }};
 
 OutputFormat format_of_name(const std::string& name) {
@@ -61,6 +66,10 @@ OutputFormat format_of_name(const std::string& name) {
         }
     }
     return OutputFormat{};
+}
+
+OutputFormat format_named(const std::string& name) {
+    return name.empty() || name[0] == '.' ? format_of_name(name) : format_of_name("." + name);
 }
 
 std::string listed(PickFormats pick, const char* last_joint, const char* codec) {
@@ -82,7 +91,13 @@ std::string output_help() {
     return wrapped("the extension chooses: " + listed(still_pictures, " or ") +
                    " one still, or with a number field (%d, %05d...) one PNG per frame; " +
                    listed(animations, " or ", "") + " an animation; " + listed(line_drawings, " or ") +
-                   " the lines, numbered too.\n%% is a percent sign");
+                   " the lines, numbered too.\n%% is a percent sign; - is standard output (with --format)");
+}
+
+std::string format_help() {
+    return wrapped("the output's format, as its extension names it (default: the extension): " +
+                   listed([](const OutputFormat&) { return true; }, " or ") + ". -o - streams " +
+                   listed(streamed, " or ") + "; with --frames, .png frames one after another");
 }
 
 std::string quality_help() {
@@ -95,10 +110,13 @@ std::string quality_help() {
     return wrapped("video quality, lower is better and larger: " + scales);
 }
 
-int highest_crf() {
-    int highest = 0;
-    for (const OutputFormat& f : OUTPUT_FORMATS) highest = std::max(highest, f.max_crf);
-    return highest;
+std::string quality_ranges() {
+    std::string ranges;
+    for (const OutputFormat& f : OUTPUT_FORMATS) {
+        if (!f.has_quality()) continue;
+        ranges += std::string(ranges.empty() ? "" : ", ") + "0 to " + std::to_string(f.max_crf) + " for " + f.extension;
+    }
+    return ranges;
 }
 
 std::string every_extension() {
@@ -111,6 +129,15 @@ std::string output_conflict(const RenderRequest& r, const std::function<bool(con
         return "'" + r.output.text + "': a number field names frames (" + listed(stills, " or ") +
                "); a .gif or video is one file";
     }
+    if (r.piped() && !f.streams) {
+        return std::string("-o -: ") + f.extension + " cannot be streamed: its index, written once the video is " +
+               "complete, goes before the frames; write a file, or stream " +
+               listed([](const OutputFormat& o) { return o.streams && o.animation; }, " or ");
+    }
+    if (r.piped() && given("--frames") && !f.animation && !still_pictures(f)) {
+        return std::string("--frames with -o -: ") + f.extension + " is one picture a file; " +
+               listed(still_pictures, " or ") + " frames can follow one another (as ffmpeg -f image2pipe reads them)";
+    }
     if (r.numbered() && !given("--frames")) {
         return "a number field in the name writes a sequence of frames: give --frames N";
     }
@@ -118,7 +145,7 @@ std::string output_conflict(const RenderRequest& r, const std::function<bool(con
         if (!given("--frames")) return "--check needs --frames K: the number of frames the range should hold";
         return "";
     }
-    if (given("--frames") && !f.animation && !r.numbered()) {
+    if (given("--frames") && !f.animation && !r.numbered() && !r.piped()) {
         return "--frames applies to " + listed(animations, ", ") + " and numbered " + listed(stills, " and ") +
                " frames only";
     }
@@ -169,7 +196,7 @@ std::string output_conflict(const RenderRequest& r, const std::function<bool(con
     if (r.lossless && r.crf) return "--crf and --lossless exclude each other";
     if (r.crf && *r.crf > f.max_crf) {
         return "--crf " + std::to_string(*r.crf) + ": expected a quality from 0 to " + std::to_string(f.max_crf) +
-               " for " + f.extension;
+               " for " + f.extension + " (" + f.codec + ")";
     }
     if (r.resume && !(f.resumable && r.numbered())) {
         return "--resume applies to numbered " + listed([](const OutputFormat& o) { return o.resumable; }, " and ") +

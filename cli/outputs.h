@@ -33,6 +33,9 @@ struct OutputFormat {
     int default_crf = -1;
     bool lossless = false;   // a lossless mode (--lossless)
     bool resumable = false;  // numbered frames that --resume and --check read back
+    // Written front to back, never sought back into: it can go down a pipe
+    // (-o -). A video's index written at its end but read first cannot.
+    bool streams = false;
 
     bool chosen() const { return format != FileFormat::none; }
     bool video() const { return codec != nullptr; }
@@ -45,6 +48,9 @@ extern const std::array<OutputFormat, 7> OUTPUT_FORMATS;
 // The format a file's name asks for by its extension, in any case; a row
 // that is not chosen() for any other name.
 OutputFormat format_of_name(const std::string& name);
+// The format --format names: its extension, with or without the dot, in
+// any case; a row that is not chosen() for any other name.
+OutputFormat format_named(const std::string& name);
 
 // The extensions of the formats that `pick` picks, in the table's order,
 // for a sentence: ".svg and .pdf" with last_joint " and ". With `codec`,
@@ -56,11 +62,16 @@ std::string listed(PickFormats pick, const char* last_joint, const char* codec =
 // Every extension, for "give ...".
 std::string every_extension();
 
-// The help of -o and of --crf.
+// Text in lines of `width` at most, broken at blanks; its own line breaks
+// kept.
+std::string wrapped(const std::string& text, std::size_t width);
+
+// The help of -o, --format and --crf.
 std::string output_help();
+std::string format_help();
 std::string quality_help();
-// The highest quality number any codec takes.
-int highest_crf();
+// Each codec's quality scale: "0 to 51 for .mp4, 0 to 63 for .webm".
+std::string quality_ranges();
 
 // What listed() picks.
 inline bool stills(const OutputFormat& f) { return !f.animation; }
@@ -68,6 +79,7 @@ inline bool still_pictures(const OutputFormat& f) { return !f.animation && !f.li
 inline bool animations(const OutputFormat& f) { return f.animation; }
 inline bool line_drawings(const OutputFormat& f) { return f.lines; }
 inline bool videos(const OutputFormat& f) { return f.video(); }
+inline bool streamed(const OutputFormat& f) { return f.streams; }
 
 struct RenderRequest;
 

@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "cli/exit_codes.h"
 #include "cli/flag_values.h"
 #include "core/options.h"
 
@@ -39,6 +40,115 @@ int whole(const std::string& text, int low, int high, const std::string& what) {
 }
 
 constexpr double ANY = std::numeric_limits<double>::max();
+
+// The edits (insertions, deletions, changes, swaps of neighbours) that
+// turn a into b: how far a mistyped flag lies from a flag.
+std::size_t edits(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The flag a mistyped one most likely meant, or "": one within an edit or
+// two of it, as long as that is a small part of the word.
+std::string nearest_flag(const CLI::App& app, const std::string& word) {
+    const std::string typed = word.substr(0, word.find('='));
+    const std::size_t body = typed.size() - std::min<std::size_t>(typed.find_first_not_of('-'), typed.size());
+    if (body < 3) return "";
+    std::string nearest;
+    std::size_t fewest = std::min<std::size_t>(2, body / 3);
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames()) {
+            const std::size_t count = edits(typed, "--" + name);
+            if (count <= fewest && (nearest.empty() || count < fewest)) {
+                nearest = "--" + name;
+                fewest = count;
+            }
+        }
+    }
+    return nearest;
+}
+
+// A flag that wants a value and is given none, at the end or before another
+// flag: what it wants, in a sentence; or "". (CLI11 would say "--output: 1
+// required  missing", or take the next flag for the value.)
+std::string missing_value(const CLI::App& app, int argc, const char* const* argv) {
+    const auto flag_named = [&app](const std::string& word) -> const CLI::Option* {
+        return word.size() > 1 && word[0] == '-' ? app.get_option_no_throw(word.substr(0, word.find('='))) : nullptr;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--") break;
+        const CLI::Option* option = word.find('=') == std::string::npos ? flag_named(word) : nullptr;
+        if (option == nullptr || option->get_expected_min() == 0) continue;
+        if (i + 1 == argc) return word + " wants " + option->get_option_text() + " after it (see --help)";
+        if (flag_named(argv[i + 1]) != nullptr) {
+            return word + " wants " + option->get_option_text() + " after it, not the flag " + argv[i + 1] +
+                   " (see --help)";
+        }
+        ++i;  // its value, whatever it looks like
+    }
+    return "";
+}
+
+// Sets the output's format: --format's (`named`), else the extension's. ""
+// or why neither gives one, or they disagree; standard output has no
+// extension.
+std::string resolve_format(RenderRequest& r, const OutputFormat& named) {
+    const std::string& name = r.output.text;
+    const OutputFormat by_name = format_of_name(r.output.before + r.output.after);
+    if (r.piped() && !named.chosen()) {
+        return "-o - writes to standard output: give its format with --format, such as --format png (" +
+               listed(streamed, ", ") + ")";
+    }
+    if (named.chosen() && by_name.chosen() && by_name.format != named.format) {
+        return in_quotes(name) + " is named " + by_name.extension + " but --format asks for " + named.extension +
+               ": give one";
+    }
+    r.format = named.chosen() ? named : by_name;
+    if (!r.format.chosen()) return in_quotes(name) + ": cannot write this format: give " + every_extension();
+    return "";
+}
+
+// The end of the help: notes, examples and the exit statuses.
+std::string help_footer() {
+    std::string footer =
+        "The figure has a few exact colours, so a GIF's palette is made of the colours\n"
+        "present and loses nothing; a frame with more than 256 colours is an error.\n"
+        "Videos are 4:2:0 BT.709 (browsers play them everywhere) unless --full-colour\n"
+        "or --lossless; an .mp4 keeps its index at the front to play while loading.\n"
+        "A .mov is ProRes 4444 (10-bit 4:4:4), the format video editors take.\n"
+        "Each file is written under a temporary name and renamed when complete.\n"
+        "Words that are not option words, and levels beyond the work bound, are\n"
+        "warned about on standard error (not with --quiet).\n\n"
+        "Examples:\n"
+        "  polytree-render B5 L4 -o tree.png\n"
+        "  polytree-render B3 --frames 120 -o turn.webm\n"
+        "  polytree-render B3 L8 --paper A4 -o tree.pdf\n"
+        "  polytree-render --view-of tree.png --size 3840x2160 -o tree-4k.png\n"
+        "  polytree-render B3 --frames 120 --format webm -o - | ffplay -\n"
+        "  polytree-render B3 --frames 120 --format png -o - | ffmpeg -i - turn.mkv\n\n"
+        "Exit status:\n";
+    for (const ExitStatus& status : EXIT_STATUSES) {
+        const std::string code = std::to_string(status.code) + (status.plus_signal ? "+N" : "");
+        std::string meaning = wrapped(status.meaning, 70);
+        for (std::size_t at = 0; (at = meaning.find('\n', at)) != std::string::npos; at += 10) {
+            meaning.insert(at + 1, 9, ' ');
+        }
+        footer += "  " + code + std::string(7 - code.size(), ' ') + meaning + "\n";
+    }
+    footer.pop_back();  // CLI11 ends the help with a line break of its own
+    return footer;
+}
 }  // namespace
 
 ParsedArgs parse_render_args(int argc, const char* const* argv, const std::string& version) {
@@ -52,18 +162,10 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         "-o FILE.gif, -o FILE.mp4, -o FILE.webm, -o FILE.mov or --bench SECONDS.\n"
         "As lines for pen plotters and print (no GL needed): -o FILE.svg, -o\n"
         "FILE.pdf or numbered -o 'FILE-%04d.svg', a layer per colour, the\n"
-        "segments joined into paths and ordered to cut the pen's travel.\n",
+        "segments joined into paths and ordered to cut the pen's travel.\n"
+        "-o - --format FORMAT writes to standard output, for a pipe.\n",
         "polytree-render");
-    app.footer(
-        "The figure has a few exact colours, so a GIF's palette is made of the colours\n"
-        "present and loses nothing; a frame with more than 256 colours is an error.\n"
-        "Videos are 4:2:0 BT.709 (browsers play them everywhere) unless --full-colour\n"
-        "or --lossless; an .mp4 keeps its index at the front to play while loading.\n"
-        "A .mov is ProRes 4444 (10-bit 4:4:4), the format video editors take.\n"
-        "Each file is written under a temporary name and renamed when complete.\n\n"
-        "Exit codes: 0 done; 1 the render failed (no EGL display, no memory, a write\n"
-        "error), or --check found the range not whole; 2 bad arguments (nothing\n"
-        "written).");
+    app.footer(help_footer());
     app.get_formatter()->column_width(20);
     app.get_formatter()->label("Positionals", "Words");
     app.get_formatter()->label("OPTIONS", "FLAGS");
@@ -82,26 +184,32 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "      1,048,576 segments a frame\n"
                    "G<n>  display mode 1 to 5: 128x128, 320x240, 640x480,\n"
                    "      800x600, 1024x768 (default 3)\n"
-                   "Other words are ignored, as the viewer ignores them.")
+                   "Other words draw nothing of their own (as in the\n"
+                   "viewer): a warning names them.")
         ->option_text(" ");  // no "TEXT ..." after the name
-    CLI::Option* output =
-        app.add_option("-o,--output")
-            ->description(output_help())
-            ->option_text("FILE")
-            ->each([&r](const std::string& file) {
-                if (file.empty()) throw CLI::ValidationError("expected a file name");
-                r.output = read_name_pattern(file);
-                if (!r.output.error.empty()) throw CLI::ValidationError(r.output.error);
-                r.format = format_of_name(r.output.before + r.output.after);
-                if (!r.format.chosen()) {
-                    throw CLI::ValidationError(in_quotes(file) + ": cannot write this format: give " +
-                                               every_extension());
-                }
-            });
+    CLI::Option* output = app.add_option("-o,--output")
+                              ->description(output_help())
+                              ->option_text("FILE")
+                              ->each([&r](const std::string& file) {
+                                  if (file.empty()) throw CLI::ValidationError("expected a file name");
+                                  r.output = read_name_pattern(file);
+                                  if (!r.output.error.empty()) throw CLI::ValidationError(r.output.error);
+                              });
+    OutputFormat named_format;
+    app.add_option("--format")
+        ->description(format_help())
+        ->option_text("FORMAT")
+        ->each([&named_format](const std::string& name) {
+            named_format = format_named(name);
+            if (!named_format.chosen()) {
+                throw CLI::ValidationError(in_quotes(name) + ": expected " +
+                                           listed([](const OutputFormat&) { return true; }, " or "));
+            }
+        });
     app.add_option("--size",
                    "picture size (default: the display mode's), up to\n"
                    "the driver's limit")
-        ->type_name("WxH")
+        ->option_text("WxH")
         ->each([&r](const std::string& text) {
             std::array<unsigned long long, 2> size{};
             if (!read_numbers(text, "xX", size) || size[0] < 1 || size[1] < 1 || size[0] > INT_MAX ||
@@ -115,7 +223,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.add_option("--frame",
                    "the figure after N drawn frames: N degrees of twist\n"
                    "(default 0)")
-        ->type_name("N")
+        ->option_text("N")
         ->each([&r](const std::string& text) {
             r.frame = whole(text, 0, INT_MAX, "a frame number");
             r.frame_given = true;
@@ -130,30 +238,31 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                                        "their own fields. A paused view still turns in\n"
                                        "an animation: --frames asks for it to move. A\n"
                                        "view given as the words is read the same way")
-                             ->type_name("TEXT")
+                             ->option_text("TEXT")
                              ->each([&r](const std::string& text) {
                                  View read{};
                                  std::string error;
                                  if (!read_view(text, read, error)) throw CLI::ValidationError(error);
                                  r.view = read;
+                                 r.view_text = text;
                              });
     app.add_option("--view-of",
                    "draw the view a PNG written here keeps (at its size\n"
                    "unless --size)")
-        ->type_name("FILE.png")
+        ->option_text("FILE.png")
         ->each([&r](const std::string& file) {
             if (file.empty()) throw CLI::ValidationError("expected a PNG file's name");
             r.view_of = file;
         })
         ->excludes(view);
     app.add_option("--pitch", "camera pitch in degrees (default 0)")
-        ->type_name("DEG")
+        ->option_text("DEG")
         ->each([&r](const std::string& text) { r.pitch = number(text, -ANY, ANY, "a number of degrees"); });
     app.add_option("--yaw", "camera yaw in degrees (default 0)")
-        ->type_name("DEG")
+        ->option_text("DEG")
         ->each([&r](const std::string& text) { r.yaw = number(text, -ANY, ANY, "a number of degrees"); });
     app.add_option("--camera", "camera translation (default 0,0,-3.5)")
-        ->type_name("X,Y,Z")
+        ->option_text("X,Y,Z")
         ->each([&r](const std::string& text) {
             std::array<double, 3> xyz{};
             if (!read_numbers(text, ",", xyz)) {
@@ -165,24 +274,30 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "animations: frames N to N+K-1 of --frame N (default\n"
                    "360, a full turn; the figure of B branches repeats\n"
                    "every 360/B frames, so 120 loop for B3)")
-        ->type_name("K")
+        ->option_text("K")
         ->each([&r](const std::string& text) { r.frames = whole(text, 1, MAX_FRAMES, "a frame count"); });
     app.add_option("--delay",
                    "GIF: time between frames (default 40). GIF stores\n"
                    "hundredths of a second, so it is rounded to the\n"
                    "nearest 10 ms.")
-        ->type_name("MS")
+        ->option_text("MS")
         ->each([&r](const std::string& text) { r.delay_ms = whole(text, 0, MAX_DELAY_MS, "milliseconds"); });
     app.add_option("--fps",
                    "video: frames per second (default 60: the figure\n"
                    "twists a degree a frame, 60 degrees a second as the\n"
                    "screen saver turns)")
-        ->type_name("N")
+        ->option_text("N")
         ->each([&r](const std::string& text) { r.fps = whole(text, 1, MAX_FPS, "frames per second"); });
     app.add_option("--crf")
         ->description(quality_help())
-        ->type_name("Q")
-        ->each([&r](const std::string& text) { r.crf = whole(text, 0, highest_crf(), "a quality"); });
+        ->option_text("Q")
+        ->each([&r](const std::string& text) {
+            unsigned long long value = 0;
+            if (!read_number(text, value) || value > INT_MAX) {
+                throw CLI::ValidationError(in_quotes(text) + ": expected a whole number, " + quality_ranges());
+            }
+            r.crf = static_cast<int>(value);
+        });
     app.add_flag("--full-colour,--full-color", r.full_colour,
                  "video: keep every pixel's colour (4:4:4); the default\n"
                  "4:2:0 shares colour between 2x2 pixels, which dims\n"
@@ -197,7 +312,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                        ".webm (VP9 with alpha) and .mov (ProRes 4444 with\n"
                        "alpha); .mp4 has none. .svg and .pdf have none\n"
                        "unless black is asked for")
-            ->type_name("COLOUR")
+            ->option_text("COLOUR")
             ->each([&r](const std::string& text) {
                 if (text != "black" && text != "none") {
                     throw CLI::ValidationError(in_quotes(text) + ": expected black or none");
@@ -210,7 +325,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                    "fitted inside the margin, turned to landscape when\n"
                    "that fits it larger (default: the picture's pixels\n"
                    "at 96 per inch)")
-        ->type_name("PAPER")
+        ->option_text("PAPER")
         ->each([&r](const std::string& text) {
             Paper paper{};
             if (!read_paper(text, paper)) {
@@ -220,14 +335,14 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             r.paper_name = text;
         });
     app.add_option("--margin", "--paper's margin on every side (default 10)")
-        ->type_name("MM")
+        ->option_text("MM")
         ->each([&r](const std::string& text) {
             r.margin_mm = number(text, 0.0, MAX_PAPER_MM, "a margin in millimetres, at least 0");
         });
     app.add_option("--stroke-width",
                    ".svg and .pdf: the lines' width, such as 0.5mm or\n"
                    "2px (default 1px, 0.3mm on paper)")
-        ->type_name("WIDTH")
+        ->option_text("WIDTH")
         ->each([&r](const std::string& text) {
             double mm = 0;
             if (!read_length(text, mm)) {
@@ -248,7 +363,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
                        "of another size, background, view (but for the\n"
                        "twist), program or driver, and what killed runs\n"
                        "left; exit 0 only when the range is whole")
-            ->type_name("FILE")
+            ->option_text("FILE")
             ->each([&r](const std::string& text) {
                 NamePattern pattern = read_name_pattern(text);
                 if (!pattern.error.empty()) throw CLI::ValidationError(pattern.error);
@@ -261,13 +376,18 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
     app.add_option("--bench",
                    "draw frames for that long (instead of -o); print\n"
                    "frames and segments per second")
-        ->option_text("SECONDS")  // not type_name: the help would add "Excludes: --output"
+        ->option_text("SECONDS")
         ->each([&r](const std::string& text) {
             r.bench_seconds = number(text, std::numeric_limits<double>::denorm_min(), 86400.0,
                                      "a number of seconds above 0, at most 86400");
         })
         ->excludes(output)
         ->excludes(check);
+    app.add_flag("-n,--no-clobber", r.no_clobber,
+                 "never replace a file: draw nothing when the output,\n"
+                 "or a frame of its range, is there already (with\n"
+                 "--resume: a frame of another drawing)");
+    app.add_flag("-q,--quiet", r.quiet, "no progress bar and no warnings; errors still");
     app.set_help_flag("-h,--help", "this text");
     app.set_version_flag("--version", "polytree-render " + version, "the program's version");
 
@@ -279,6 +399,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
             return parsed;
         }
     }
+    if (!(parsed.error = missing_value(app, argc, argv)).empty()) return parsed;
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -311,6 +432,7 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         } else {
             View read{};
             if (read_view(r.option_text, read, view_error)) r.view = read;
+            r.view_text = r.option_text;
             r.option_text.clear();
         }
     }
@@ -318,13 +440,21 @@ ParsedArgs parse_render_args(int argc, const char* const* argv, const std::strin
         parsed.error = view_error;
         parsed.message.clear();
     } else if (!flags.empty()) {
-        parsed.error = "unknown flag " + in_quotes(flags.front()) + " (see --help)";
+        const std::string nearest = nearest_flag(app, flags.front());
+        parsed.error = "unknown flag " + in_quotes(flags.front()) +
+                       (nearest.empty() ? "" : ": did you mean " + nearest + "?") + " (see --help)";
         parsed.message.clear();
-    } else if (parsed.message.empty() && !r.format.chosen() && !r.bench_seconds && !r.check) {
-        parsed.error = "nothing to do: give -o FILE (" + every_extension() + ") or --bench SECONDS (see --help)";
     } else if (parsed.message.empty()) {
-        parsed.error =
-            output_conflict(r, [&app](const char* flag) { return app.get_option(flag)->count() > 0; });
+        if (output->count() > 0) {
+            parsed.error = resolve_format(r, named_format);
+        } else if (named_format.chosen()) {
+            parsed.error = "--format names the format of -o FILE, which is missing";
+        } else if (!r.bench_seconds && !r.check) {
+            parsed.error = "nothing to do: give -o FILE (" + every_extension() + ") or --bench SECONDS (see --help)";
+        }
+        const auto given = [&app](const char* flag) { return app.get_option(flag)->count() > 0; };
+        if (parsed.error.empty()) parsed.error = output_conflict(r, given);
+        r.frame_stream = r.piped() && given("--frames") && !r.format.animation;
         // Paper stays paper unless a background is asked for.
         if (r.format.alpha == Alpha::by_default && background->count() == 0) r.transparent = true;
     }

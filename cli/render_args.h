@@ -17,6 +17,7 @@ struct RenderRequest {
     // override its branches, levels and mode.
     std::string option_text;
     std::optional<View> view;  // --view, or the words when they hold one
+    std::string view_text;     // that view as given, for its warnings
     std::string view_of;       // --view-of: the PNG to take the view from
     int width = 0;             // 0: the display mode's size, or --view-of's picture's
     int height = 0;
@@ -25,8 +26,12 @@ struct RenderRequest {
     std::optional<double> pitch;
     std::optional<double> yaw;
     std::optional<std::array<double, 3>> camera;
-    NamePattern output;   // literal() for one file, name_of(frame) for frames
-    OutputFormat format;  // what the output's extension chose
+    NamePattern output;   // literal() for one file, name_of(frame) for frames; "-" for standard output
+    OutputFormat format;  // what --format or the output's extension chose
+    // Standard output takes one PNG after another (--frames with a .png).
+    bool frame_stream = false;
+    bool no_clobber = false;  // never replace a file
+    bool quiet = false;       // no progress, no warnings
     int frames = 360;
     int delay_ms = 40;
     int fps = VIDEO_FPS;
@@ -44,6 +49,10 @@ struct RenderRequest {
 
     // A file a frame, named by the output's number field.
     bool numbered() const { return output.fields == 1; }
+    // Written to standard output.
+    bool piped() const { return output.fields == 0 && output.text == "-"; }
+    // One frame drawn: a still, not frames nor an animation.
+    bool still() const { return !format.animation && !numbered() && !frame_stream; }
 };
 
 struct ParsedArgs {

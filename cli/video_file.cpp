@@ -144,7 +144,10 @@ bool VideoFile::start(std::string& error) {
         error = std::string("this FFmpeg has no ") + encoder_name + " encoder";
         return false;
     }
-    int code = avformat_alloc_output_context2(&s.format, nullptr, container.format, s.path.c_str());
+    // By FFmpeg's protocol names: "-" is standard output; any other name a
+    // file's, even with a colon in it.
+    const std::string url = s.path == "-" ? "pipe:1" : "file:" + s.path;
+    int code = avformat_alloc_output_context2(&s.format, nullptr, container.format, url.c_str());
     if (code < 0) {
         error = "FFmpeg: cannot set up the container: " + av_error(code);
         return false;
@@ -228,7 +231,7 @@ bool VideoFile::start(std::string& error) {
         sws_setColorspaceDetails(s.scaler, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
     }
 
-    code = avio_open(&s.format->pb, s.path.c_str(), AVIO_FLAG_WRITE);
+    code = avio_open(&s.format->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
         error = "cannot write '" + s.path + "': " + av_error(code);
         return false;

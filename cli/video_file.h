@@ -30,6 +30,7 @@ class VideoFile {
 public:
     // `path` is opened by name (the MP4 muxer reopens it at the end to move
     // its index), so it may have any extension: the container is named.
+    // "-" is standard output, for the containers that can be streamed.
     VideoFile(std::string path, const VideoSettings& settings);
     ~VideoFile();
     VideoFile(const VideoFile&) = delete;

@@ -1,8 +1,12 @@
 #include "cli/view_to_draw.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "cli/image_files.h"
+#include "cli/view_warnings.h"
 #include "core/display_modes.h"
 #include "core/options.h"
 #include "render/polygon_tree.h"
@@ -13,6 +17,11 @@ namespace {
 // was asked for; "" or why it cannot be read.
 std::string view_of_picture(RenderRequest& r, View& view) {
     const std::string quoted = "--view-of '" + r.view_of + "': ";
+    if (std::FILE* file = std::fopen(r.view_of.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        return quoted + std::strerror(errno);
+    }
     PngFacts facts;
     if (!read_png_facts(r.view_of, facts)) return quoted + "not a complete PNG file";
     if (facts.view.empty()) {
@@ -21,6 +30,7 @@ std::string view_of_picture(RenderRequest& r, View& view) {
     }
     std::string error;
     if (!read_view(facts.view, view, error)) return quoted + error;
+    r.view_text = facts.view;
     if (r.width == 0) {
         r.width = facts.width;
         r.height = facts.height;
@@ -28,9 +38,17 @@ std::string view_of_picture(RenderRequest& r, View& view) {
     return "";
 }
 
+// The words of a view's text before its version word: its option words.
+std::string option_words_of(const std::string& view_text) {
+    const TokenList words(view_text.c_str());
+    std::vector<const char*> options;
+    for (int i = 0; i < words.count && !is_version_word(words.items[i]); ++i) options.push_back(words.items[i]);
+    return join_words(options.data(), static_cast<int>(options.size()));
+}
+
 }  // namespace
 
-std::string view_to_draw(RenderRequest& r, View& view) {
+std::string view_to_draw(RenderRequest& r, View& view, std::vector<std::string>& warnings) {
     view = View{};
     std::optional<View> given = r.view;
     if (!r.view_of.empty()) {
@@ -67,5 +85,7 @@ std::string view_to_draw(RenderRequest& r, View& view) {
         r.width = DISPLAY_MODES[view.mode_index].width;
         r.height = DISPLAY_MODES[view.mode_index].height;
     }
+    // The words beside a view come after its own, as they override them.
+    warnings = view_warnings(given ? option_words_of(r.view_text) + " " + r.option_text : r.option_text);
     return "";
 }

@@ -3,6 +3,7 @@
 // flags that change its fields.
 
 #include <string>
+#include <vector>
 
 #include "cli/render_args.h"
 #include "core/view.h"
@@ -12,5 +13,7 @@
 // and --frame, --pitch, --yaw and --camera, each over its own field. Sets
 // the picture's size where --size did not: --view-of's picture's, else the
 // view's display mode's. "" when it can, else why not (the arguments are
-// bad: a picture that is not a PNG of this program's or keeps no view).
-std::string view_to_draw(RenderRequest& request, View& view);
+// bad: a picture that is missing, not a PNG of this program's or keeps no
+// view). `warnings`: what the option words, the view's and those beside it
+// together, ask for but do not get.
+std::string view_to_draw(RenderRequest& request, View& view, std::vector<std::string>& warnings);

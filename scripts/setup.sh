@@ -43,7 +43,7 @@ PACKAGES=(
   python3-pefile
   # the Debian package: Debian's hardening flags and dpkg-shlibdeps, its
   # manual pages, and the tools that judge it
-  dpkg-dev scdoc help2man lintian appstream desktop-file-utils
+  dpkg-dev scdoc lintian appstream desktop-file-utils
   # packing the programs' icon (scripts/icon.sh)
   icoutils
   # the Windows installer (NSIS's makensis, with its amd64-unicode stubs),

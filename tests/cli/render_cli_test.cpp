@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/exit_codes.h"
 #include "cli/outputs.h"
 #include "figure_colours.h"
 #include "projection.h"
@@ -419,7 +420,10 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--frame -1 -o a.png", "--frame"},
         {"--delay 20 -o a.png", "--delay"},
         {"--camera 1,2 -o a.png", "--camera"},
-        {"--yaw", "--yaw"},
+        {"--yaw", "--yaw wants DEG after it"},
+        {"-o", "-o wants FILE after it"},
+        {"-o --size 4x4", "-o wants FILE after it, not the flag --size"},
+        {"--szie 4x4 -o a.png", "did you mean --size?"},
         {"L3", "nothing to do"},
         {"-o missing/a.png", "missing/a.png"},
         {"-o folder.png", "folder.png"},
@@ -438,7 +442,12 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"--frames 2 -o 'missing/a-%d.png'", "missing"},
         {"-o missing/a.mp4", "missing/a.mp4"},
         {"--lossless -o a.mp4", "--lossless"},
-        {"--crf 52 -o a.mp4", "--crf 52"},
+        {"--crf 99 -o a.mp4", "--crf 99: expected a quality from 0 to 51 for .mp4"},
+        {"--crf 99 -o a.webm", "--crf 99: expected a quality from 0 to 63 for .webm"},
+        {"-o -", "--format"},
+        {"--format mp4 -o -", ".mp4 cannot be streamed"},
+        {"--frames 2 --format svg -o -", ".png frames can follow"},
+        {"--format png -o a.gif", "--format asks for .png"},
         {"--fps 30 -o a.gif", "--fps"},
         {"--resume -o a.png", "--resume"},
         {"--background white -o a.png", "'white'"},
@@ -452,7 +461,7 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         {"B5 v1 zoom:1 -o a.png", "'zoom:1'"},
         {"--view 'B5 v1' B3 v1 -o a.png", "give one view"},
         {"--view 'B5 v1' --view-of a.png -o b.png", "--view"},
-        {"--view-of nothing.png -o a.png", "nothing.png"},
+        {"--view-of nothing.png -o a.png", "'nothing.png': No such file or directory"},
         {"--paper A5 -o a.svg", "'A5'"},
         {"--paper 300x0mm -o a.pdf", "'300x0mm'"},
         {"--paper A4 --margin 105 -o a.svg", "no room"},
@@ -472,6 +481,181 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
         std::vector<std::string> left;
         for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
         EXPECT_EQ(left, std::vector<std::string>{"folder.png"}) << args;
+    }
+}
+
+// What the words ask for and do not get is said on standard error, and
+// what is drawn is what the warning says; --quiet says nothing.
+TEST_F(RenderCli, WarningsSayWhatTheWordsDraw) {
+    const std::string warning = "polytree-render: warning: ";
+    const std::string words = " (B<n>, L<n> or G1 to G5): drawing ";
+    const std::string bound = "B40 L99 would draw more than 1,048,576 segments a frame: drawing B40 L3\n";
+    const struct {
+        const char* args;
+        std::string says;   // all of standard error
+        const char* draws;  // the same picture from these
+    } rows[] = {
+        {"B 5", warning + "'B' and '5' are not option words" + words + "B3 L7 G3\n", "B3 L7"},
+        {"5 branches=5 G9", warning + "'5', 'branches=5' and 'G9' are not option words" + words + "B3 L7 G3\n",
+         "B3 L7"},
+        {"B40 L99", warning + bound, "B40 L3"},
+        {"--view 'B40 L99 x v1 pitch:10'",
+         warning + "'x' is not an option word" + words + "B40 L3 G3\n" + warning + bound, "--view 'B40 L3 v1 pitch:10'"},
+        {"B5 L4", "", nullptr},
+        {"-q B 5 B40 L99", "", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        const Outcome r = run(std::string(row.args) + " --size 64x48 -o said.png");
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.err, row.says);
+        if (row.draws == nullptr || !render(std::string(row.draws) + " --size 64x48 -o drawn.png")) continue;
+        EXPECT_EQ(file_bytes(dir_ / "said.png"), file_bytes(dir_ / "drawn.png"));
+    }
+}
+
+// A terminal sees the progress and the warnings, none of them with
+// --quiet (errors still), and is refused as the picture's standard output.
+TEST_F(RenderCli, QuietIsQuietOnATerminal) {
+    const struct {
+        const char* args;
+        std::vector<const char*> says;  // nothing else with --quiet
+    } rows[] = {
+        {"B 5 L3 G1 --frames 20 -o a.gif", {"warning: 'B' and '5'", "frames [", "exit 0"}},
+        {"-q B 5 L3 G1 --frames 20 -o a.gif", {"exit 0"}},
+        {"-q --format png -o -", {"standard output is a terminal", "exit 2"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        // script gives the program a terminal for standard output and error.
+        const std::string out = capture("cd " + dir_.string() + " && script -qec '" + POLYTREE_RENDER + " " +
+                                        row.args + "' /dev/null; echo \"exit $?\"");
+        for (const char* text : row.says) EXPECT_NE(out.find(text), std::string::npos) << out;
+        if (row.says.size() == 1) {
+            EXPECT_EQ(out, "exit 0\n");
+        }
+    }
+}
+
+// --no-clobber leaves a file in the way as it is and draws nothing (exit
+// 3); with --resume the frames it keeps are not in the way. A file that
+// appears while the output is drawn is left as it is too.
+TEST_F(RenderCli, NoClobberReplacesNothing) {
+    const std::string renderer = std::string(POLYTREE_RENDER) + " L3 G1 ";
+    const struct {
+        std::string before;  // run in the test's folder
+        const char* args;
+        int code;
+        std::vector<std::string> files;
+    } rows[] = {
+        {"echo mine >a.png", "-o a.png", 3, {"a.png"}},
+        {"echo mine >f-1.png", "--frames 3 -o 'f-%d.png'", 3, {"f-1.png"}},
+        {"echo mine >f-1.png", "--frames 3 --resume -o 'f-%d.png'", 3, {"f-1.png"}},
+        {renderer + "--frame 1 -o f-1.png", "--frames 3 --resume -o 'f-%d.png'", 0, {"f-0.png", "f-1.png", "f-2.png"}},
+        {"true", "-o a.png", 0, {"a.png"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.before + " then " + row.args);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        ASSERT_EQ(std::system(("cd " + dir_.string() + " && " + row.before).c_str()), 0);
+        const std::string mine = row.before.rfind("echo mine >", 0) == 0 ? row.before.substr(11) : "";
+        EXPECT_EQ(run(std::string("-n L3 G1 ") + row.args).code, row.code);
+        EXPECT_EQ(files_in(dir_), row.files);
+        if (!mine.empty()) {
+            EXPECT_EQ(file_bytes(dir_ / mine), "mine\n");
+        }
+    }
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const pid_t pid = start("-n L7 G2 --frames 100 -o v.gif");
+    const auto under_way = [this] {  // frames have reached the temporary file
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            if (entry.file_size() > 4096) return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 3000 && !under_way(); ++i) usleep(10000);
+    std::ofstream(dir_ / "v.gif") << "mine\n";
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(files_in(dir_), std::vector<std::string>{"v.gif"});
+    EXPECT_EQ(file_bytes(dir_ / "v.gif"), "mine\n");
+}
+
+// -o - gives what a file gives, and nothing else goes to standard output:
+// a PNG's pixels as Pillow reads them, a WebM's and PNG frames' as FFmpeg
+// decodes them, a GIF's and an SVG's very bytes.
+TEST_F(RenderCli, StandardOutputTakesWhatAFileTakes) {
+    const std::string pixels = std::string(PIL_PYTHON) +
+                               " -c 'import sys, hashlib; from PIL import Image; f = sys.argv[1]; "
+                               "im = Image.open(sys.stdin.buffer if f == \"-\" else f); "
+                               "print(*im.size, hashlib.md5(im.tobytes()).hexdigest())' {}";
+    const std::string frames = "ffmpeg -v error -i {} -f framemd5 -";
+    const std::string bytes = "cat {} | md5sum";
+    const struct {
+        const char* flags;
+        const char* format;
+        const char* file;
+        const std::string& reader;
+        int frames;  // lines of framemd5's
+    } rows[] = {
+        {"", "png", "a.png", pixels, 0},
+        {"--frames 3", "png", "f-%d.png", frames, 3},
+        {"--frames 3", "gif", "a.gif", bytes, 0},
+        {"--frames 4", "webm", "a.webm", frames, 4},
+        {"", "svg", "a.svg", bytes, 0},
+    };
+    const auto read = [](std::string command, const std::string& file) {
+        for (std::size_t at; (at = command.find("{}")) != std::string::npos;) command.replace(at, 2, file);
+        return command;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.flags) + " " + row.format);
+        const std::string flags = std::string("B3 L5 G2 ") + row.flags;
+        if (!render(flags + " -o '" + row.file + "'")) continue;
+        const std::string from_file = capture("cd " + dir_.string() + " && " + read(row.reader, row.file));
+        const std::string piped = capture("cd " + dir_.string() + " && " + POLYTREE_RENDER + " " + flags +
+                                          " --format " + row.format + " -o - | " + read(row.reader, "-"));
+        EXPECT_FALSE(from_file.empty());
+        EXPECT_EQ(piped, from_file);
+        std::size_t decoded = 0;
+        for (std::size_t at = 0; (at = from_file.find("\n0,", at)) != std::string::npos; ++at) ++decoded;
+        EXPECT_EQ(decoded, static_cast<std::size_t>(row.frames));
+    }
+}
+
+// --help and --version need neither a display nor GL; the manual page
+// lists every flag that --help lists, and each exit status as the
+// program returns it.
+TEST(RenderCliHelp, AnswersWithoutADisplayAndAgreesWithItsManual) {
+    const std::string bare = std::string("env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent ") +
+                             POLYTREE_RENDER;
+    const std::string help = capture(bare + " --help; echo \"exit $?\"");
+    const std::string version = capture(bare + " --version; echo \"exit $?\"");
+    EXPECT_NE(help.find("\nExamples:\n"), std::string::npos) << help;
+    EXPECT_EQ(help.substr(help.size() - 7), "exit 0\n");
+    EXPECT_EQ(version.rfind("polytree-render ", 0), 0U) << version;
+    EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 2) << version;
+    EXPECT_EQ(version.substr(version.size() - 7), "exit 0\n");
+
+    const std::string page = file_bytes(RENDER_MAN_PAGE);
+    int flags = 0;
+    for (std::size_t at = 0; (at = help.find("\n  -", at)) != std::string::npos; ++at) {
+        std::string names = help.substr(at + 3, help.find_first_of(" \n", at + 3) - at - 3);
+        for (std::size_t comma; !names.empty(); names.erase(0, comma == std::string::npos ? comma : comma + 1)) {
+            comma = names.find(',');
+            const std::string name = names.substr(0, comma);
+            EXPECT_NE(page.find("*" + name + "*"), std::string::npos) << name << " is not in the manual page";
+            ++flags;
+        }
+    }
+    EXPECT_GT(flags, 25);
+    for (const ExitStatus& status : EXIT_STATUSES) {
+        const std::string row = "*" + std::to_string(status.code) + (status.plus_signal ? "+N" : "") + "*\n\t" +
+                                status.meaning + "\n";
+        EXPECT_NE(page.find(row), std::string::npos) << row << "is not in the manual page";
     }
 }
 
@@ -498,7 +682,7 @@ TEST_F(RenderCli, VideosHoldTheStillsFramesAsTheirFormatPromises) {
         int kept_percent;
     } cases[] = {
         {"--frames 5 -o v.mp4", 0, 5, "v.mp4", "h264", "yuv420p", "60/1", 23, nullptr, 0, 0},
-        {"--frame 10 --frames 4 --fps 30 -o v.webm", 10, 4, "v.webm", "vp9", "yuv420p", "30/1", 23, nullptr, 0, 0},
+        {"--frame 10 --frames 4 --fps 30 -o v:30.webm", 10, 4, "v:30.webm", "vp9", "yuv420p", "30/1", 23, nullptr, 0, 0},
         {"--frames 3 --full-colour -o v.webm", 0, 3, "v.webm", "vp9", "yuv444p", "60/1", 37, nullptr, 0, 0},
         {"--frame 7 --frames 3 --lossless -o v.webm", 7, 3, "v.webm", "vp9", "gbrp", "60/1", INFINITY, nullptr, 0, 0},
         {"--frames 3 --background none -o a.webm", 0, 3, "a.webm", "vp9", "yuv420p", "60/1", 23, "libvpx-vp9", 40,
