@@ -5,7 +5,7 @@
 
 #include <array>
 
-enum ExitCode : int {
+enum RenderExit : int {
     EXIT_DONE = 0,
     EXIT_FAILED = 1,
     EXIT_BAD_ARGUMENTS = 2,
@@ -16,7 +16,7 @@ enum ExitCode : int {
 };
 
 struct ExitStatus {
-    ExitCode code;
+    RenderExit code;
     bool plus_signal;  // the code plus the signal's number: "128+N"
     const char* meaning;
 };
