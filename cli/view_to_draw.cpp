@@ -6,9 +6,10 @@
 #include <optional>
 
 #include "cli/image_files.h"
-#include "cli/view_warnings.h"
 #include "core/display_modes.h"
 #include "core/options.h"
+#include "core/view.h"
+#include "core/view_warnings.h"
 #include "render/polygon_tree.h"
 
 namespace {
@@ -36,14 +37,6 @@ std::string view_of_picture(RenderRequest& r, View& view) {
         r.height = facts.height;
     }
     return "";
-}
-
-// The words of a view's text before its version word: its option words.
-std::string option_words_of(const std::string& view_text) {
-    const TokenList words(view_text.c_str());
-    std::vector<const char*> options;
-    for (int i = 0; i < words.count && !is_version_word(words.items[i]); ++i) options.push_back(words.items[i]);
-    return join_words(options.data(), static_cast<int>(options.size()));
 }
 
 }  // namespace

@@ -488,19 +488,25 @@ TEST_F(RenderCli, BadArgumentsAreRefusedAndLeaveNothing) {
 // what is drawn is what the warning says; --quiet says nothing.
 TEST_F(RenderCli, WarningsSayWhatTheWordsDraw) {
     const std::string warning = "polytree-render: warning: ";
-    const std::string words = " (B<n>, L<n> or G1 to G5): drawing ";
-    const std::string bound = "B40 L99 would draw more than 1,048,576 segments a frame: drawing B40 L3\n";
+    const std::string form = "B, L or G and a whole number, such as B5, L4 or G3";
+    const std::string bound = "B40 L99 is drawn with 3 levels: more would be over 1048576 line segments a frame, "
+                              "the work bound\n";
     const struct {
         const char* args;
         std::string says;   // all of standard error
         const char* draws;  // the same picture from these
     } rows[] = {
-        {"B 5", warning + "'B' and '5' are not option words" + words + "B3 L7 G3\n", "B3 L7"},
-        {"5 branches=5 G9", warning + "'5', 'branches=5' and 'G9' are not option words" + words + "B3 L7 G3\n",
+        {"B 5", warning + "'B' is read as B3, the default: an option word is " + form + "\n" + warning +
+                    "ignoring '5': not an option word (" + form + ")\n",
+         "B3 L7"},
+        {"5 branches=5 G9",
+         warning + "ignoring '5': not an option word (" + form + ")\n" + warning +
+             "'branches=5' is read as B3, the default: an option word is " + form + "\n" + warning +
+             "'G9' is read as G3, the default: display modes are G1 to G5\n",
          "B3 L7"},
         {"B40 L99", warning + bound, "B40 L3"},
-        {"--view 'B40 L99 x v1 pitch:10'",
-         warning + "'x' is not an option word" + words + "B40 L3 G3\n" + warning + bound, "--view 'B40 L3 v1 pitch:10'"},
+        {"--view 'B40 L99 x v1 pitch:10'", warning + "ignoring 'x': not an option word (" + form + ")\n" + warning + bound,
+         "--view 'B40 L3 v1 pitch:10'"},
         {"B5 L4", "", nullptr},
         {"-q B 5 B40 L99", "", nullptr},
     };
@@ -521,7 +527,7 @@ TEST_F(RenderCli, QuietIsQuietOnATerminal) {
         const char* args;
         std::vector<const char*> says;  // nothing else with --quiet
     } rows[] = {
-        {"B 5 L3 G1 --frames 20 -o a.gif", {"warning: 'B' and '5'", "frames [", "exit 0"}},
+        {"B 5 L3 G1 --frames 20 -o a.gif", {"warning: 'B' is read as B3", "frames [", "exit 0"}},
         {"-q B 5 L3 G1 --frames 20 -o a.gif", {"exit 0"}},
         {"-q --format png -o -", {"standard output is a terminal", "exit 2"}},
     };
