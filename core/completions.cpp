@@ -1,16 +1,18 @@
 #include "core/completions.h"
 
 #include <cstddef>
+#include <utility>
 
-namespace {
-
-// A flag's help as one line for a shell's list: its lines joined, up to
-// the first aside (a semicolon's or a bracket's).
-std::string summary_of(const char* help) {
+std::string flag_summary(const std::string& help) {
+    // Shorter than this, a cut would leave too little to tell flags apart.
+    constexpr std::size_t SHORTEST = 20;
+    constexpr std::size_t LONGEST = 72;
     std::string line;
-    for (const char* c = help; *c != '\0'; ++c) line += *c == '\n' ? ' ' : *c;
-    const std::size_t aside = line.find_first_of(";(");
-    if (aside != std::string::npos && aside > 0) line.erase(line[aside - 1] == ' ' ? aside - 1 : aside);
+    for (char c : help) line += c == '\n' ? ' ' : c;
+    std::size_t aside = line.find_first_of(";(", SHORTEST);
+    if (aside == std::string::npos && line.size() > LONGEST) aside = line.rfind(' ', LONGEST);
+    if (aside != std::string::npos) line.erase(aside);
+    while (!line.empty() && (line.back() == ' ' || line.back() == ',' || line.back() == ':')) line.pop_back();
     return line;
 }
 
@@ -28,6 +30,8 @@ std::vector<std::string> words_of(const char* text) {
     }
     return words;
 }
+
+namespace {
 
 bool is_long(const std::string& name) { return name.compare(0, 2, "--") == 0; }
 
@@ -60,13 +64,18 @@ std::string function_name(const std::string& program) {
 }
 
 std::string bash_script(const std::string& program, const std::vector<CompletedFlag>& flags) {
-    std::string cases;
+    // One arm for each way of completing a value, its flags joined.
+    std::vector<std::pair<std::string, std::vector<std::string>>> arms;
     std::vector<std::string> all;
     for (const CompletedFlag& flag : flags) {
         for (const std::string& name : flag.names) all.push_back(is_long(name) && flag.value != FlagValue::none ? name + "=" : name);
-        if (flag.value == FlagValue::none) continue;
         std::string action;
         switch (flag.value) {
+            case FlagValue::none:
+                continue;
+            case FlagValue::text:
+                action = ":";
+                break;
             case FlagValue::file:
                 action = "_filedir";
                 break;
@@ -76,11 +85,15 @@ std::string bash_script(const std::string& program, const std::vector<CompletedF
             case FlagValue::choice:
                 action = "COMPREPLY=($(compgen -W " + sh_quoted(joined(flag.choices, " ")) + " -- \"$cur\"))";
                 break;
-            default:
-                action = ":";
-                break;
         }
-        cases += "        " + joined(flag.names, "|") + ")\n            " + action + "\n            return\n            ;;\n";
+        auto arm = arms.begin();
+        while (arm != arms.end() && arm->first != action) ++arm;
+        if (arm == arms.end()) arm = arms.insert(arms.end(), {action, {}});
+        arm->second.insert(arm->second.end(), flag.names.begin(), flag.names.end());
+    }
+    std::string cases;
+    for (const auto& arm : arms) {
+        cases += "        " + joined(arm.second, "|") + ")\n            " + arm.first + "\n            return\n            ;;\n";
     }
     const std::string function = function_name(program);
     return "# bash completion for " + program + " (made by " + program + " --completion bash)\n" + function +
@@ -198,7 +211,7 @@ std::vector<CompletedFlag> completed_flags(const FlagRow* rows, std::size_t coun
         CompletedFlag flag;
         flag.names = {row.name};
         if (row.alias != nullptr) flag.names.emplace_back(row.alias);
-        flag.help = summary_of(row.help);
+        flag.help = flag_summary(row.help);
         flag.value = row.kind;
         if (row.choices != nullptr) flag.choices = words_of(row.choices);
         flags.push_back(flag);

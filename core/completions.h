@@ -28,6 +28,13 @@ std::vector<CompletedFlag> completed_flags(const FlagRow (&rows)[N]) {
 }
 std::vector<CompletedFlag> completed_flags(const FlagRow* rows, std::size_t count);
 
+// A flag's help as one line for a shell's list: its lines joined, up to its
+// first aside (a semicolon's or a bracket's) or a terminal's width.
+std::string flag_summary(const std::string& help);
+
+// The words of a text parted by spaces.
+std::vector<std::string> words_of(const char* text);
+
 // The script for shell ("bash", "zsh" or "fish") completing program's flags;
 // "" for a shell not known. Words that are not flags (option words, views)
 // are not completed: no file name is one.

@@ -3,7 +3,7 @@
 # Debian's bash-completion, zsh and fish look for them.
 set(completion_dir ${CMAKE_CURRENT_BINARY_DIR}/completions)
 set(completion_files "")
-foreach(program polytree polytree-xsaver)
+foreach(program polytree polytree-render polytree-xsaver)
   foreach(shell bash zsh fish)
     if(shell STREQUAL "bash")
       set(file ${completion_dir}/bash/${program})

@@ -44,6 +44,8 @@ PACKAGES=(
   # the Debian package: Debian's hardening flags and dpkg-shlibdeps, its
   # manual pages, and the tools that judge it
   dpkg-dev scdoc lintian appstream desktop-file-utils
+  # the shells whose completion of the programs' flags is tested
+  bash-completion zsh fish
   # packing the programs' icon (scripts/icon.sh)
   icoutils
   # the Windows installer (NSIS's makensis, with its amd64-unicode stubs),

@@ -14,6 +14,7 @@ import subprocess
 import sys
 
 APP_ID = "io.github.polytree.PolyTree"
+PROGRAMS = ("polytree", "polytree-render", "polytree-xsaver")
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 FILES = sorted([
     "usr/bin/polytree",
@@ -28,7 +29,10 @@ FILES = sorted([
     "usr/share/man/man1/polytree-render.1.gz",
     "usr/share/man/man6/polytree-xsaver.6.gz",
     "usr/share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
-] + ["usr/share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP_ID) for n in ICON_SIZES])
+] + ["usr/share/bash-completion/completions/%s" % p for p in PROGRAMS]
+  + ["usr/share/zsh/vendor-completions/_%s" % p for p in PROGRAMS]
+  + ["usr/share/fish/vendor_completions.d/%s.fish" % p for p in PROGRAMS]
+  + ["usr/share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP_ID) for n in ICON_SIZES])
 
 failures = []
 
