@@ -2,7 +2,7 @@
 // this script's own, driven as a person would: quick taps, clicks, a drag.
 //
 //   node tests/web/page_test.mjs --page build/web/page --render build/release/polytree-render
-//                                --texts viewer/texts.h [CASE...]
+//                                --texts viewer/texts.h [--skip CASE]... [CASE...]
 //
 // Each case starts its own browser; pictures are read from screenshots (a
 // WebGL canvas read back after its frame is blank), decoded by the
@@ -27,6 +27,8 @@ function option(name) {
 const pageDir = path.resolve(option('--page'));
 const render = path.resolve(option('--render'));
 const textsFile = option('--texts');
+const skipped = [];
+while (args.includes('--skip')) skipped.push(option('--skip'));
 
 // WebGL on Mesa's llvmpipe through ANGLE, the rasteriser polytree-render
 // draws with: the paused B3 L7 frame at 640x480 differed from
@@ -37,8 +39,12 @@ const LLVMPIPE = ['--use-angle=gles-egl', '--ignore-gpu-blocklist'];
 const STRAY_PIXELS = 0;
 
 // The longest main-thread task of the page's start with the CPU slowed four
-// times: 100 ms on a quiet machine, with room for a busy one.
-const LONGEST_START_TASK_MS = 130;
+// times, the median of nine cold loads timed alone (CTest's web_page_start).
+// On 2 cores, where the browser's own processes share them with its main
+// thread, the start as one task had a median of 258 ms (least 184 ms); in
+// short tasks 148 ms (least 89 ms), its longest tasks the browser's own
+// (the navigation's commit, layout) and its first WebGL context.
+const LONGEST_START_TASK_MS = 200;
 
 // ---- the browser --------------------------------------------------------
 
@@ -719,12 +725,11 @@ const CASES = {
 
   // The start, from navigation to the question, runs in tasks short enough
   // for a phone: the CPU slowed four times, as Lighthouse's mobile preset
-  // slows it, and each cold load traced. The least of seven loads' longest
-  // tasks, so that another process's burst on a shared machine does not
-  // count; a start run as one task took 115-200 ms here (load 4-7).
+  // slows it, and each cold load traced. The median of nine loads' longest
+  // tasks, so that a burst of another process does not count.
   async start_runs_in_short_tasks(browser, base) {
     const longest = [];
-    for (let load = 0; load < 7; load += 1) {
+    for (let load = 0; load < 9; load += 1) {
       const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
       const page = await context.newPage();
       await (await context.newCDPSession(page)).send('Emulation.setCPUThrottlingRate', { rate: 4 });
@@ -757,9 +762,9 @@ const CASES = {
       longest.push(Math.max(...during.map((e) => e.dur / 1000)));
       await context.close();
     }
-    const least = Math.min(...longest);
+    const median = [...longest].sort((a, b) => a - b)[4];
     console.log(`  longest task of each start, CPU slowed 4x: ${longest.map((ms) => ms.toFixed(0)).join(', ')} ms`);
-    check(least <= LONGEST_START_TASK_MS, `the start's longest task took ${least.toFixed(0)} ms`);
+    check(median <= LONGEST_START_TASK_MS, `the start's longest task took ${median.toFixed(0)} ms (median of 9)`);
   },
 
   async lost_context_comes_back(browser, base) {
@@ -785,7 +790,7 @@ const CASES = {
 // Runs the cases named on the command line, or all, each in a browser of
 // its own from launchBrowser; firefox_test.mjs runs them in Firefox.
 export async function run(launchBrowser, all = Object.keys(CASES)) {
-  const chosen = args.length > 0 ? args : all;
+  const chosen = args.length > 0 ? args : all.filter((name) => !skipped.includes(name));
   const server = await serve(pageDir);
   const base = `http://127.0.0.1:${server.address().port}`;
   let failed = 0;
